@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cvn {
+
+// Little-endian writer, the counterpart of ByteReader: the authoring side builds
+// every stored record through it, field by field.
+class ByteWriter {
+public:
+    void U8(uint8_t v) { buf_.push_back(v); }
+    void U16(uint16_t v) {
+        buf_.push_back(uint8_t(v));
+        buf_.push_back(uint8_t(v >> 8));
+    }
+    void U32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) buf_.push_back(uint8_t(v >> (8 * i)));
+    }
+    void I32(int32_t v) { U32(uint32_t(v)); }
+    void F64(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        for (int i = 0; i < 8; ++i) buf_.push_back(uint8_t(bits >> (8 * i)));
+    }
+    // Zero-terminated text. A text with an embedded zero would not read back, so
+    // it is cut at the zero, the same way the reader would see it.
+    void Str(std::string_view s) {
+        s = s.substr(0, s.find('\0'));
+        Bytes(s);
+        buf_.push_back(0);
+    }
+    void Counted(std::string_view s) {
+        I32(int32_t(s.size()));
+        Bytes(s);
+    }
+    void Bytes(std::string_view s) { buf_.insert(buf_.end(), s.begin(), s.end()); }
+    void Bytes(std::span<const uint8_t> s) { buf_.insert(buf_.end(), s.begin(), s.end()); }
+
+    // Overwrites an int32 written earlier (offset tables that are known only later).
+    void PatchI32(size_t at, int32_t v) {
+        for (int i = 0; i < 4; ++i) buf_.at(at + i) = uint8_t(uint32_t(v) >> (8 * i));
+    }
+
+    size_t Size() const { return buf_.size(); }
+    const std::vector<uint8_t>& Data() const { return buf_; }
+    std::vector<uint8_t> Take() { return std::move(buf_); }
+
+private:
+    std::vector<uint8_t> buf_;
+};
+
+} // namespace cvn

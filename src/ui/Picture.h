@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/Handle_win.h"
+
+#include <string>
+
+namespace cvn {
+
+// Loads a picture file (bitmap, JPEG, GIF, icon or metafile, as the system's picture
+// loader knows them) into a device-independent bitmap owned by the caller. Returns an
+// empty handle when the file is missing or not a picture.
+GdiObject LoadPictureFile(const std::string& path);
+
+// Width and height of a bitmap; zero for none.
+SIZE BitmapSize(HBITMAP bitmap);
+
+} // namespace cvn

@@ -21,6 +21,8 @@ struct TScriptStatement {
     uint8_t code = 0;
     std::array<std::string, 5> param; // param1..param5; those the code does not store are empty
     std::string condition;            // empty: always
+
+    bool operator==(const TScriptStatement&) const = default;
 };
 
 // An ordered statement list; an absent script is an empty one.

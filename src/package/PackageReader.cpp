@@ -1,0 +1,237 @@
+#include "PackageReader.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace cvn {
+
+namespace {
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+std::string Hex(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", v);
+    return buf;
+}
+
+std::string SectionLabel(int k) {
+    return "section " + std::to_string(k) + " (" + SectionName(k) + ")";
+}
+
+// Offsets are stored as signed int32; a negative one can never be inside the file.
+bool InFile(uint32_t offset, uint64_t limit) {
+    return offset <= 0x7FFFFFFFu && offset <= limit;
+}
+
+} // namespace
+
+const char* PackageResult::UserMessage() const {
+    switch (status) {
+    case PackageStatus::Ok:
+        return nullptr;
+    case PackageStatus::CannotRead:
+        return kInternalErrorMessage;
+    case PackageStatus::Corrupted:
+        break;
+    }
+    return kCorruptedMessage;
+}
+
+PackageResult TPackageReader::Open() {
+    open_ = false;
+    layout_ = {};
+    flags_ = {};
+    const uint64_t size = stream_.Size();
+    layout_.fileSize = size;
+    if (size < kTrailerSize)
+        return PackageResult::Corrupted("the file of " + std::to_string(size) +
+                                        " bytes is too short to hold the 12-byte package trailer");
+
+    uint8_t trailer[kTrailerSize];
+    if (!stream_.Seek(size - kTrailerSize) || !stream_.ReadExact(trailer, sizeof trailer))
+        return PackageResult::CannotRead("the package trailer could not be read");
+    layout_.tableOffset = LittleEndian32(trailer);
+    layout_.archiveOffset = LittleEndian32(trailer + 4);
+    layout_.magic = LittleEndian32(trailer + 8);
+
+    // The table and the flags are read before the magic is compared; a layout
+    // problem found on the way is reported only once the magic has been accepted.
+    const uint64_t trailerStart = size - kTrailerSize;
+    std::string problem;
+    bool haveTable = false;
+    if (!InFile(layout_.tableOffset, trailerStart) ||
+        layout_.tableOffset + kSectionTableSize > trailerStart) {
+        problem = "the section table offset " + std::to_string(int32_t(layout_.tableOffset)) +
+                  " leaves no room for the 72-byte table before the trailer at " +
+                  std::to_string(trailerStart);
+    } else {
+        uint8_t table[kSectionTableSize];
+        if (!stream_.Seek(layout_.tableOffset) || !stream_.ReadExact(table, sizeof table))
+            return PackageResult::CannotRead("the section table could not be read");
+        for (int k = 0; k < kSectionCount; ++k)
+            layout_.sections[k] = LittleEndian32(table + 4 * k);
+        haveTable = true;
+    }
+
+    if (haveTable) {
+        const uint64_t tableEnd = uint64_t(layout_.tableOffset) + kSectionTableSize;
+        for (int k = 0; k < kSectionCount && problem.empty(); ++k) {
+            uint32_t start = layout_.sections[k];
+            uint64_t low = k == 0 ? tableEnd : layout_.sections[k - 1];
+            if (!InFile(start, trailerStart))
+                problem = SectionLabel(k) + " starts at offset " + std::to_string(int32_t(start)) +
+                          ", outside the package (which ends at " + std::to_string(trailerStart) + ")";
+            else if (start < low)
+                problem = SectionLabel(k) + " starts at offset " + std::to_string(start) +
+                          (k == 0 ? ", inside the section table" : ", before the section that precedes it");
+        }
+        if (problem.empty() && layout_.archiveOffset != 0 &&
+            (layout_.archiveOffset < layout_.sections[kSecMainArchive] ||
+             layout_.archiveOffset > layout_.sections[kSecPlatforms]))
+            problem = "the archive offset " + std::to_string(int32_t(layout_.archiveOffset)) +
+                      " lies outside section 16 (main archive)";
+        if (problem.empty() && layout_.SectionSize(kSecStartupFlags) < kStartupFlagCount)
+            problem = SectionLabel(kSecStartupFlags) + " holds " +
+                      std::to_string(layout_.SectionSize(kSecStartupFlags)) + " bytes instead of 7";
+        if (problem.empty()) {
+            uint8_t f[kStartupFlagCount];
+            if (!stream_.Seek(layout_.sections[kSecStartupFlags]) || !stream_.ReadExact(f, sizeof f))
+                return PackageResult::CannotRead("the start-up flags could not be read");
+            ByteReader r(f);
+            flags_ = ReadStartupFlags(r);
+        }
+    }
+
+    if (layout_.magic != kPackageMagic)
+        return PackageResult::Corrupted("the package magic is " + Hex(layout_.magic) + " instead of " +
+                                        Hex(kPackageMagic));
+    if (!problem.empty()) return PackageResult::Corrupted(problem);
+    open_ = true;
+    return PackageResult::Success();
+}
+
+template <typename Parse> PackageResult TPackageReader::LoadSection(int section, Parse parse) {
+    if (!open_) return PackageResult::CannotRead("the package has not been opened");
+    // The section's size is bounded by the file, which Open checked.
+    std::vector<uint8_t> bytes(size_t(layout_.SectionSize(section)));
+    if (!stream_.Seek(layout_.SectionStart(section)) || !stream_.ReadExact(bytes.data(), bytes.size()))
+        return PackageResult::CannotRead(SectionLabel(section) + " could not be read");
+    ByteReader r(bytes, layout_.SectionStart(section));
+    try {
+        parse(r);
+    } catch (const FormatError& e) {
+        return PackageResult::Corrupted(SectionLabel(section) + ": " + e.what());
+    }
+    return PackageResult::Success();
+}
+
+PackageResult TPackageReader::ReadProduct(TProductSection& out) {
+    return LoadSection(kSecSettings, [&](ByteReader& r) {
+        TAppearance keep = std::move(out.settings.appearance);
+        out = ReadProductSection(r);
+        out.settings.appearance = std::move(keep);
+    });
+}
+
+PackageResult TPackageReader::ReadLanguages(TLanguageSection& out) {
+    return LoadSection(kSecLanguages, [&](ByteReader& r) { out = ReadLanguageSection(r); });
+}
+
+PackageResult TPackageReader::ReadAppearance(TAppearance& out) {
+    return LoadSection(kSecAppearance, [&](ByteReader& r) { out = cvn::ReadAppearance(r); });
+}
+
+PackageResult TPackageReader::ReadCustomVariables(std::vector<TCustomVariableEntry>& out) {
+    return LoadSection(kSecCustomVariables, [&](ByteReader& r) { out = ReadCustomVariableSection(r); });
+}
+
+PackageResult TPackageReader::ReadBackgroundItems(std::vector<TBackgroundItem>& out) {
+    return LoadSection(kSecBackground, [&](ByteReader& r) { out = ReadBackgroundSection(r); });
+}
+
+PackageResult TPackageReader::ReadComponents(TComponentSection& out) {
+    return LoadSection(kSecComponents, [&](ByteReader& r) { out = ReadComponentSection(r); });
+}
+
+PackageResult TPackageReader::ReadBillboards(std::vector<std::string>& out) {
+    return LoadSection(kSecBillboards, [&](ByteReader& r) { out = ReadBillboardSection(r); });
+}
+
+PackageResult TPackageReader::ReadEventScripts(std::array<TScript, kEventScriptCount>& out) {
+    return LoadSection(kSecEventScripts, [&](ByteReader& r) { out = ReadEventScriptSection(r); });
+}
+
+PackageResult TPackageReader::ReadDialogs(std::vector<TDialogDefinition>& out) {
+    return LoadSection(kSecDialogs, [&](ByteReader& r) { out = ReadDialogSection(r); });
+}
+
+PackageResult TPackageReader::ReadFolders(TFolderSection& out) {
+    return LoadSection(kSecFolders, [&](ByteReader& r) { out = ReadFolderSection(r); });
+}
+
+PackageResult TPackageReader::ReadSupportFiles(std::vector<TSupportFile>& out) {
+    return LoadSection(kSecSupportFiles, [&](ByteReader& r) { out = ReadSupportFileSection(r); });
+}
+
+PackageResult TPackageReader::ReadFiles(TFileSection& out) {
+    return LoadSection(kSecFiles, [&](ByteReader& r) { out = ReadFileSection(r); });
+}
+
+PackageResult TPackageReader::ReadShortcuts(std::vector<TShortcutRecord>& out) {
+    return LoadSection(kSecShortcuts, [&](ByteReader& r) { out = ReadShortcutSection(r); });
+}
+
+PackageResult TPackageReader::ReadRegistry(std::vector<TRegistryRecord>& out) {
+    return LoadSection(kSecRegistry, [&](ByteReader& r) { out = ReadRegistrySection(r); });
+}
+
+PackageResult TPackageReader::ReadSupportFilesFlag(uint8_t& out) {
+    return LoadSection(kSecSupportFlag, [&](ByteReader& r) { out = r.U8("support-files flag"); });
+}
+
+PackageResult TPackageReader::ReadPlatforms(std::vector<TPlatformRecord>& out) {
+    return LoadSection(kSecPlatforms, [&](ByteReader& r) { out = ReadPlatformTable(r); });
+}
+
+PackageResult TPackageReader::ReadAll(TPackage& out) {
+    if (!open_)
+        if (auto res = Open(); !res) return res;
+    TPackage p;
+    p.flags = flags_;
+    TComponentSection components;
+    TFolderSection folders;
+    TFileSection files;
+    PackageResult res;
+    (res = ReadProduct(p.product)) && (res = ReadLanguages(p.languages)) &&
+        (res = ReadAppearance(p.product.settings.appearance)) &&
+        (res = ReadCustomVariables(p.customVariables)) && (res = ReadBackgroundItems(p.backgroundItems)) &&
+        (res = ReadComponents(components)) && (res = ReadBillboards(p.billboards)) &&
+        (res = ReadEventScripts(p.eventScripts)) && (res = ReadDialogs(p.dialogs)) &&
+        (res = ReadFolders(folders)) && (res = ReadSupportFiles(p.supportFiles)) &&
+        (res = ReadFiles(files)) && (res = ReadShortcuts(p.shortcuts)) && (res = ReadRegistry(p.registry)) &&
+        (res = ReadSupportFilesFlag(p.supportFilesFlag)) && (res = ReadPlatforms(p.platforms));
+    if (!res) return res;
+    p.progress = components.progress;
+    p.components = std::move(components.components);
+    p.conduits = std::move(components.conduits);
+    p.installFolders = std::move(folders.installFolders);
+    p.programGroupFolders = std::move(folders.programGroupFolders);
+    p.deviceApplications = std::move(files.applications);
+    p.files = std::move(files.files);
+    out = std::move(p);
+    return res;
+}
+
+PackageResult ReadPackageFile(const std::string& path, TPackage& out, TPackageLayout* layout) {
+    auto file = FileInputStream::Open(path);
+    if (!file) return PackageResult::CannotRead("cannot open " + path);
+    TPackageReader reader(*file);
+    PackageResult res = reader.ReadAll(out);
+    if (layout) *layout = reader.Layout();
+    return res;
+}
+
+} // namespace cvn

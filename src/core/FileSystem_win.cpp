@@ -1,0 +1,110 @@
+#include "FileSystem.h"
+
+#include "Handle_win.h"
+
+#include <windows.h>
+
+namespace cvn {
+
+namespace {
+
+DWORD Attributes(const std::string& path) {
+    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+}
+
+class WinOutputFile final : public OutputFile {
+public:
+    explicit WinOutputFile(FileHandle h) : h_(std::move(h)) {}
+
+    bool Write(const void* data, size_t n) override {
+        const char* p = static_cast<const char*>(data);
+        while (n > 0) {
+            DWORD chunk = n > (1u << 30) ? DWORD(1u << 30) : DWORD(n);
+            DWORD written = 0;
+            if (!WriteFile(h_.Get(), p, chunk, &written, nullptr) || written == 0) return false;
+            p += written;
+            n -= written;
+        }
+        return true;
+    }
+
+    bool SetDosDateTime(uint32_t dosDateTime) override {
+        DosDateTime dt;
+        if (!DecodeDosDateTime(dosDateTime, dt)) return false;
+        FILETIME local, utc;
+        if (!DosDateTimeToFileTime(WORD(dosDateTime >> 16), WORD(dosDateTime), &local)) return false;
+        if (!LocalFileTimeToFileTime(&local, &utc)) return false;
+        return SetFileTime(h_.Get(), nullptr, nullptr, &utc) != 0;
+    }
+
+private:
+    FileHandle h_;
+};
+
+std::unique_ptr<OutputFile> Open(const std::string& path, DWORD disposition, bool atEnd) {
+    if (path.empty()) return nullptr;
+    FileHandle h(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return nullptr;
+    if (atEnd) {
+        LARGE_INTEGER zero{};
+        if (!SetFilePointerEx(h.Get(), zero, nullptr, FILE_END)) return nullptr;
+    }
+    return std::make_unique<WinOutputFile>(std::move(h));
+}
+
+} // namespace
+
+bool CreateFolder(const std::string& path) {
+    return !path.empty() && CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+bool FolderExists(const std::string& path) {
+    std::string p = path;
+    if (p.size() > 1 && IsPathDelimiter(p.back()) && p[p.size() - 2] != ':') p.pop_back();
+    DWORD a = Attributes(p);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DeleteFileForced(const std::string& path) {
+    DWORD a = Attributes(path);
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+bool GetFileSize(const std::string& path, uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    return true;
+}
+
+bool GetFileDosDateTime(const std::string& path, uint32_t& dosDateTime) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
+        !FileTimeToDosDateTime(&local, &date, &time))
+        return false;
+    dosDateTime = uint32_t(date) << 16 | time;
+    return true;
+}
+
+std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) {
+    return Open(path, CREATE_ALWAYS, false);
+}
+
+std::unique_ptr<OutputFile> OpenOutputFileAtEnd(const std::string& path) {
+    return Open(path, OPEN_EXISTING, true);
+}
+
+} // namespace cvn

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/FileSystem.h"
+#include "core/Stream.h"
+
+#include <memory>
+#include <string>
+
+namespace cvn {
+
+// The file operations of an extraction pass. The default works on the real file
+// system; a pass that only checks an archive (the fuzzer, or a tool that verifies
+// a package) or a test that simulates a failing disk supplies its own.
+class ArchiveFiles {
+public:
+    virtual ~ArchiveFiles() = default;
+
+    // Opens an archive or volume file for reading with writing denied to others;
+    // null when it does not exist or cannot be opened.
+    virtual std::unique_ptr<InputStream> OpenVolume(const std::string& path);
+    // Creates the folder with all missing parents; true when it exists afterwards.
+    virtual bool PrepareFolder(const std::string& folder);
+    // Removes an existing target (read-only attribute cleared first); true when
+    // the path is free afterwards.
+    virtual bool RemoveExisting(const std::string& path);
+    // Creates a target file, replacing any content; null on failure.
+    virtual std::unique_ptr<OutputFile> CreateTarget(const std::string& path);
+    // Reopens a target exclusively for writing at its end; null on failure.
+    virtual std::unique_ptr<OutputFile> ReopenTarget(const std::string& path);
+
+    // The real file system.
+    static ArchiveFiles& Default();
+};
+
+} // namespace cvn

@@ -1,0 +1,23 @@
+#include "app/SetupRun.h"
+
+#include "core/FileSystem.h"
+
+namespace cvn {
+
+TSetupRun::TSetupRun(TSystemValues& system) : variables(system), languages(variables) {}
+
+TSetupRun::~TSetupRun() {
+    CleanUp();
+}
+
+void TSetupRun::CleanUp() {
+    package = TPackage{};
+    for (const auto& path : extractedSupportFiles)
+        DeleteFileForced(path);
+    // A folder someone else put files into stays; that removal fails quietly.
+    if (!tempSetupDir.empty()) RemoveEmptyFolder(tempSetupDir);
+    extractedSupportFiles.clear();
+    extractedSupportFiles.shrink_to_fit();
+}
+
+} // namespace cvn

@@ -1,41 +1,70 @@
 #!/usr/bin/env bash
-# Installs every system package the build and the tests need; safe to run again.
+# Installs every system package the builds, the tests and scripts/run.sh need (Debian
+# bookworm), and the deb-src entry that scripts/build-bzip2-mingw.sh fetches from.
+# Safe to run again: when everything is there it changes nothing and needs no network.
 set -euo pipefail
 
-need=()
-have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format  # native and sanitizer builds
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libbz2-dev bzip2
+  gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev  # Windows build
+  dpkg-dev                                                      # apt-get source
+  wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-dejavu-core  # running it
+  liblnk-utils                                                  # reading shortcuts in tests
+)
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libbz2-dev bzip2 googletest libgtest-dev
-          mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
-          wine wine32 xvfb xauth x11-utils imagemagick liblnk-utils fonts-dejavu-core dpkg-dev)
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then exec sudo -E bash "$0" "$@"; fi
+  echo "install-deps: must run as root (or with sudo available)" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt_opts=(-o DPkg::Lock::Timeout=600 -o APT::Sandbox::User=root)
 
+installed() {
+  local status
+  status=$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ]
+}
+
+refresh=no
+# wine32 is an i386 package.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
-  updated=0
+  refresh=yes
 fi
 
-# Source packages: libbzip2 for MinGW is built from Debian's bzip2 source package.
+# deb-src lines mirroring the binary sources, for libbzip2's source package.
 src_list=/etc/apt/sources.list.d/cvn-deb-src.sources
-if [ ! -f "$src_list" ]; then
+src_legacy=/etc/apt/sources.list.d/cvn-deb-src.list
+if [ ! -f "$src_list" ] && [ ! -f "$src_legacy" ]; then
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src_list"
+    sed -e 's/^Types:.*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$src_list"
+  elif [ -f /etc/apt/sources.list ] && grep -qE '^deb ' /etc/apt/sources.list; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' >"$src_legacy"
   else
-    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/cvn-deb-src.list
-    touch "$src_list"
+    echo "install-deps: found no Debian sources to mirror as deb-src" >&2
+    exit 1
   fi
-  updated=0
+  refresh=yes
+fi
+if ! compgen -G '/var/lib/apt/lists/*_source_Sources*' >/dev/null; then
+  refresh=yes
 fi
 
+need=()
 for p in "${packages[@]}"; do
-  if [ "$p" = wine32 ]; then have wine32:i386 || need+=(wine32:i386); continue; fi
-  have "$p" || need+=("$p")
+  installed "$p" || need+=("$p")
 done
+if [ ${#need[@]} -gt 0 ] && [ "$refresh" = no ] && ! apt-cache show "${need[@]}" >/dev/null 2>&1; then
+  refresh=yes
+fi
 
-if [ ${#need[@]} -gt 0 ] || [ "${updated:-1}" = 0 ] || [ ! -d /var/lib/apt/lists ] || [ -z "$(ls /var/lib/apt/lists 2>/dev/null | grep -i source)" ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+if [ "$refresh" = yes ]; then
+  echo "install-deps: apt-get update"
+  apt-get "${apt_opts[@]}" update -qq
 fi
 if [ ${#need[@]} -gt 0 ]; then
-  echo "installing: ${need[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
+  echo "install-deps: installing ${need[*]}"
+  apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi

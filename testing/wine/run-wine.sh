@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine and returns its exit code:
+#   testing/wine/run-wine.sh PROGRAM.exe [ARGUMENTS...]
+#
+# The Windows build's CTest uses this as its emulator. The program runs in a private
+# 32-bit Wine prefix, "wine-prefix" in the build folder that holds the program (or
+# CVN_WINEPREFIX), made once and reused; ~/.wine is never touched. Without DISPLAY the
+# program gets a headless X server (Xvfb) that concurrent runs share; the last run to end
+# stops it and the prefix's wineserver, so nothing is left running.
+#
+# Environment: CVN_WINEPREFIX (prefix to use), CVN_WINEDEBUG (WINEDEBUG, default -all),
+# CVN_XVFB_SCREEN (default 1024x768x24).
+set -uo pipefail
+
+if [ $# -lt 1 ]; then
+  echo "usage: $0 PROGRAM.exe [ARGUMENTS...]" >&2
+  exit 2
+fi
+exe=$1
+shift
+if [ ! -f "$exe" ]; then
+  echo "run-wine: no such program: $exe" >&2
+  exit 2
+fi
+
+log() { echo "run-wine: $*" >&2; }
+
+# The build folder is the nearest folder above the program with a CMakeCache.txt.
+build_dir_of() {
+  local d
+  d=$(cd "$(dirname "$1")" && pwd)
+  while [ "$d" != / ]; do
+    if [ -f "$d/CMakeCache.txt" ]; then
+      echo "$d"
+      return 0
+    fi
+    d=$(dirname "$d")
+  done
+  return 1
+}
+
+if [ -n "${CVN_WINEPREFIX:-}" ]; then
+  prefix=$CVN_WINEPREFIX
+elif build=$(build_dir_of "$exe"); then
+  prefix=$build/wine-prefix
+else
+  prefix=${XDG_CACHE_HOME:-$HOME/.cache}/cvn/wine-prefix
+fi
+mkdir -p "$(dirname "$prefix")"
+prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
+state=$prefix.state
+mkdir -p "$state"
+
+export WINEPREFIX=$prefix
+export WINEARCH=win32
+export WINEDEBUG=${CVN_WINEDEBUG:--all}
+# No Mono or Gecko install prompts, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+
+# fd 8: held while starting or stopping what runs are sharing (prefix, X server).
+# fd 9: every run holds it shared while its program runs; whoever can take it exclusively
+#       afterwards is the last run. Children never inherit either: a lock held by a
+#       lingering wineserver or X server would never be released.
+exec 8>"$state/mutex" 9>"$state/users"
+unshared() { "$@" 8>&- 9>&-; }
+
+xvfb_alive() {
+  local pid
+  pid=$(cat "$state/xvfb.pid" 2>/dev/null) || return 1
+  [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]
+}
+
+start_xvfb() {
+  if xvfb_alive && [ -s "$state/xvfb.display" ]; then
+    DISPLAY=:$(head -1 "$state/xvfb.display")
+    return 0
+  fi
+  rm -f "$state/xvfb.pid" "$state/xvfb.display"
+  # Detached from this run, which may end before the others that share the server; Xvfb
+  # picks a free display itself.
+  (
+    cd /
+    exec setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "${CVN_XVFB_SCREEN:-1024x768x24}" -fp built-ins \
+      3>"$state/xvfb.display" 8>&- 9>&- </dev/null >"$state/xvfb.log" 2>&1
+  ) &
+  local i pid=$!
+  echo "$pid" >"$state/xvfb.pid"
+  for i in $(seq 100); do
+    if [ -s "$state/xvfb.display" ]; then
+      DISPLAY=:$(head -1 "$state/xvfb.display")
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  log "Xvfb did not start:"
+  cat "$state/xvfb.log" >&2
+  return 1
+}
+
+stop_xvfb() {
+  if xvfb_alive; then
+    local pid i
+    pid=$(cat "$state/xvfb.pid")
+    kill "$pid" 2>/dev/null
+    for i in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null
+  fi
+  rm -f "$state/xvfb.pid" "$state/xvfb.display"
+}
+
+stop_wineserver() {
+  # Waiting lets the server write the registry back; a program that lingers past that is
+  # killed.
+  unshared timeout 60 wineserver -w 2>/dev/null || unshared wineserver -k 2>/dev/null
+}
+
+make_prefix() {
+  [ -f "$prefix/.cvn-ready" ] && return 0
+  local try
+  for try in 1 2; do
+    log "creating Wine prefix $prefix (takes a minute the first time)"
+    unshared wineserver -k 2>/dev/null
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    if unshared timeout 300 wineboot --init >"$state/wineboot.log" 2>&1 &&
+      unshared timeout 120 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
+        /d 0 /f >>"$state/wineboot.log" 2>&1 &&
+      unshared timeout 120 wineserver -w && [ -f "$prefix/system.reg" ] &&
+      [ -d "$prefix/drive_c/windows/system32" ]; then
+      touch "$prefix/.cvn-ready"
+      return 0
+    fi
+    log "wineboot failed (attempt $try):"
+    tail -20 "$state/wineboot.log" >&2
+  done
+  return 1
+}
+
+flock 8
+if [ -z "${DISPLAY:-}" ]; then
+  if ! start_xvfb; then
+    flock -u 8
+    exit 125
+  fi
+  export DISPLAY
+fi
+if ! make_prefix; then
+  flock -xn 9 && stop_xvfb
+  flock -u 8
+  exit 125
+fi
+flock -s 9
+flock -u 8
+
+# An interrupted run still counts as ended so that the last one cleans up.
+child=
+trap '[ -n "$child" ] && kill "$child" 2>/dev/null' INT TERM HUP
+unshared wine "$exe" "$@" &
+child=$!
+wait "$child"
+rc=$?
+# wait returns early when a trapped signal arrives; collect the real status.
+while kill -0 "$child" 2>/dev/null; do
+  wait "$child"
+  rc=$?
+done
+trap - INT TERM HUP
+
+flock -u 9
+flock 8
+if flock -xn 9; then
+  stop_wineserver
+  stop_xvfb
+  flock -u 9
+fi
+flock -u 8
+exit "$rc"

@@ -13,7 +13,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 jobs=${CVN_JOBS:-2}
 configs=("$@")
 [ ${#configs[@]} -gt 0 ] || configs=(native fuzz windows)

@@ -12,13 +12,19 @@
 # CVN_XVFB_SCREEN (default 1024x768x24).
 set -uo pipefail
 
+init_only=no
+if [ "${1:-}" = --init ]; then
+  init_only=yes
+  shift
+fi
 if [ $# -lt 1 ]; then
-  echo "usage: $0 PROGRAM.exe [ARGUMENTS...]" >&2
+  echo "usage: $0 [--init] PROGRAM.exe [ARGUMENTS...]" >&2
+  echo "  --init: only create the prefix the program would run in" >&2
   exit 2
 fi
 exe=$1
 shift
-if [ ! -f "$exe" ]; then
+if [ "$init_only" = no ] && [ ! -f "$exe" ]; then
   echo "run-wine: no such program: $exe" >&2
   exit 2
 fi
@@ -83,9 +89,9 @@ start_xvfb() {
     exec setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "${CVN_XVFB_SCREEN:-1024x768x24}" -fp built-ins \
       3>"$state/xvfb.display" 8>&- 9>&- </dev/null >"$state/xvfb.log" 2>&1
   ) &
-  local i pid=$!
+  local pid=$!
   echo "$pid" >"$state/xvfb.pid"
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     if [ -s "$state/xvfb.display" ]; then
       DISPLAY=:$(head -1 "$state/xvfb.display")
       return 0
@@ -100,10 +106,10 @@ start_xvfb() {
 
 stop_xvfb() {
   if xvfb_alive; then
-    local pid i
+    local pid
     pid=$(cat "$state/xvfb.pid")
     kill "$pid" 2>/dev/null
-    for i in $(seq 50); do
+    for _ in $(seq 50); do
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
@@ -148,10 +154,15 @@ if [ -z "${DISPLAY:-}" ]; then
   fi
   export DISPLAY
 fi
-if ! make_prefix; then
-  flock -xn 9 && stop_xvfb
+prefix_rc=0
+make_prefix || prefix_rc=125
+if [ "$prefix_rc" -ne 0 ] || [ "$init_only" = yes ]; then
+  if flock -xn 9; then
+    stop_wineserver
+    stop_xvfb
+  fi
   flock -u 8
-  exit 125
+  exit "$prefix_rc"
 fi
 flock -s 9
 flock -u 8

@@ -71,6 +71,10 @@ struct IconTraits {
     static HICON Invalid() { return nullptr; }
     static void Close(HICON h) { DestroyIcon(h); }
 };
+struct ServiceHandleTraits { // service control manager and services
+    static SC_HANDLE Invalid() { return nullptr; }
+    static void Close(SC_HANDLE h) { CloseServiceHandle(h); }
+};
 struct WindowTraits {
     static HWND Invalid() { return nullptr; }
     static void Close(HWND h) { DestroyWindow(h); }
@@ -84,6 +88,7 @@ using Library = UniqueHandle<HMODULE, LibraryTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using Icon = UniqueHandle<HICON, IconTraits>;
 using Window = UniqueHandle<HWND, WindowTraits>;
+using ServiceHandle = UniqueHandle<SC_HANDLE, ServiceHandleTraits>;
 
 // A COM interface pointer that releases its reference.
 template <typename I> class ComPtr {
@@ -111,7 +116,9 @@ public:
         return &p_;
     }
     void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    template <typename J> HRESULT As(ComPtr<J>& other) const { return p_->QueryInterface(IID_PPV_ARGS(other.Out())); }
+    template <typename J> HRESULT As(ComPtr<J>& other) const {
+        return p_->QueryInterface(IID_PPV_ARGS(other.Out()));
+    }
 
 private:
     I* p_ = nullptr;

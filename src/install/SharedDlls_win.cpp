@@ -1,0 +1,49 @@
+#include "install/SharedDlls.h"
+
+#include "core/Handle_win.h"
+#include "install/RegistryAccess_win.h"
+
+namespace cvn {
+
+namespace {
+
+constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+RegKey OpenSharedDllsKey() {
+    RegKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Out(), nullptr) != ERROR_SUCCESS)
+        key.Reset();
+    return key;
+}
+
+bool Apply(HKEY key, const std::string& path, const TSharedCountChange& change) {
+    if (!change.ok) return false;
+    if (change.remove) return RegDeleteValueA(key, path.c_str()) == ERROR_SUCCESS;
+    return WriteRegValue(key, path, change.newValue);
+}
+
+} // namespace
+
+bool IncSharedDllCount(const std::string& path) {
+    RegKey key = OpenSharedDllsKey();
+    if (!key) return false;
+    // A count that could not be written is reported, so the caller can say so.
+    return Apply(key.Get(), path, IncrementSharedCount(ReadRegValue(key.Get(), path)));
+}
+
+bool DecSharedDllCount(const std::string& path) {
+    RegKey key = OpenSharedDllsKey();
+    if (!key) return false;
+    return Apply(key.Get(), path, DecrementSharedCount(ReadRegValue(key.Get(), path)));
+}
+
+std::optional<int32_t> GetSharedDllCount(const std::string& path) {
+    RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
+    if (!key) return std::nullopt;
+    auto value = ReadRegValue(key.Get(), path);
+    if (!value) return std::nullopt;
+    return DecodeSharedCount(value).count;
+}
+
+} // namespace cvn

@@ -4,7 +4,11 @@
 
 namespace cvn {
 
-TSetupRun::TSetupRun(TSystemValues& system) : variables(system), languages(variables) {}
+TSetupRun::TSetupRun(TSystemValues& system, const TCommandPlatform& platform)
+    : variables(system), languages(variables), conditions(variables, selection),
+      interpreter(variables, conditions, platform) {
+    selection.Attach(variables);
+}
 
 TSetupRun::~TSetupRun() {
     CleanUp();

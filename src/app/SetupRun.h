@@ -3,7 +3,11 @@
 #include "core/Stream.h"
 #include "package/PackageModel.h"
 #include "package/PackageReader.h"
+#include "script/CommandPlatform.h"
+#include "script/Condition.h"
+#include "script/Interpreter.h"
 #include "script/Languages.h"
+#include "script/Selection.h"
 #include "script/Variables.h"
 
 #include <memory>
@@ -19,7 +23,8 @@ namespace cvn {
 // CleanUp.
 class TSetupRun {
 public:
-    explicit TSetupRun(TSystemValues& system);
+    // The platform serves the script commands of every script the run executes.
+    TSetupRun(TSystemValues& system, const TCommandPlatform& platform);
     ~TSetupRun();
     TSetupRun(const TSetupRun&) = delete;
     TSetupRun& operator=(const TSetupRun&) = delete;
@@ -32,9 +37,9 @@ public:
     TPackage package; // every list section the run has read so far
     TVariables variables;
     TLanguages languages;
-
-    // The component list of the current selection, starting as setup type 0's.
-    std::string componentSelection;
+    TComponentSelection selection;
+    TConditionEvaluator conditions;
+    TInterpreter interpreter;
     // Without trailing backslash; empty until the folder has been created. Also the
     // value of %TempSetupDir%.
     std::string tempSetupDir;

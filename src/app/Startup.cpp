@@ -106,16 +106,7 @@ bool TStartup::InitialiseRun(int& exitCode) {
     TProgramValues& program = run_.variables.Program();
     program.softwareName = scratch.settings.softwareName;
     program.companyName = scratch.settings.companyName;
-    run_.componentSelection = scratch.settings.setupTypeComponents[0];
-    // The current selection follows %SetupType%: leaving the custom type keeps the
-    // user's choice as the custom list.
-    run_.variables.Hooks().saveCustomSelection = [this] {
-        run_.package.Settings().setupTypeComponents[2] = run_.componentSelection;
-    };
-    run_.variables.Hooks().selectSetupType = [this](int type) {
-        if (type < 0 || type > 2) type = 0;
-        run_.componentSelection = run_.package.Settings().setupTypeComponents[size_t(type)];
-    };
+    run_.selection.Load(scratch.settings.setupTypeComponents, false);
 
     std::string temp = host_.SystemTempFolder();
     run_.tempSetupDir = CreateTempSetupFolder(temp);
@@ -209,6 +200,9 @@ bool TStartup::ReadRemainingSections(int& exitCode) {
             return false;
         }
     }
+    // Whether the package has components at all is known only now; %SetupType% picks
+    // the type 0 list again when the start-up variables are set.
+    run_.selection.Load(p.Settings().setupTypeComponents, !components.components.empty());
     p.progress = components.progress;
     p.components = std::move(components.components);
     p.conduits = std::move(components.conduits);
@@ -262,7 +256,7 @@ int TStartup::Run() {
     if (!ExtractionPass(0, exitCode)) return exitCode;
     host_.CloseStartupWindows();
 
-    if (!host_.RunScript(run_, p.eventScripts[0])) {
+    if (!run_.interpreter.RunScript(p.eventScripts[0])) {
         run_.CleanUp();
         return kExitOk;
     }

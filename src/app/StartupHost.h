@@ -3,7 +3,7 @@
 #include "core/Stream.h"
 #include "install/HotSync.h"
 #include "package/PackageRecords.h"
-#include "package/Script.h"
+#include "script/CommandPlatform.h"
 #include "script/SystemValues.h"
 
 #include <cstdint>
@@ -11,10 +11,6 @@
 #include <string>
 
 namespace cvn {
-
-class TSetupRun;
-
-enum class TMessageIcon { Error, Information };
 
 // How the loader window looks and where it sits.
 struct TLoaderLook {
@@ -62,9 +58,6 @@ public:
     virtual void Wait(unsigned milliseconds) = 0;
     // Closes and releases the splash and the loader window.
     virtual void CloseStartupWindows() = 0;
-
-    // Runs an event script; false when it ended with a close statement.
-    virtual bool RunScript(TSetupRun& run, const TScript& script) = 0;
 };
 
 } // namespace cvn

@@ -4,6 +4,8 @@
 #include "package/SetupCVNZip.h"
 
 #include "TestPackage.h"
+#include "package/StatementCodes.h"
+#include "script/FakeCommandPlatform.h"
 #include "script/FakeSystemValues.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,10 @@ using namespace cvn::test;
 namespace fs = std::filesystem;
 
 namespace {
+
+uint8_t Code(StatementCommand c) {
+    return uint8_t(c);
+}
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -41,14 +47,14 @@ public:
 
 // Records every call as one line of a log, so tests can check the order of the
 // steps and what each step could see.
-class FakeHost : public TStartupHost {
+class FakeHost : public TStartupHost, public TMessageBoxes {
 public:
     TFakeSystemValues system;
     FakeHotSync hotSync;
     std::string exePath;
     std::string tempFolder;
     bool applicationManager = false;
-    bool scriptResult = true;
+    TFakePc pc;
     std::vector<std::string> log;
     std::vector<std::pair<std::string, TMessageIcon>> messages;
     TLoaderLook look;
@@ -56,7 +62,6 @@ public:
     // Files present in the temporary setup folder when the splash was shown and when
     // the start-up script ran.
     std::set<std::string> filesAtSplash, filesAtScript;
-    std::string installDirAtScript, tempDirAtScript;
     std::vector<std::vector<std::string>> extractedAfterPass;
     TSetupRun* run = nullptr;
 
@@ -98,13 +103,13 @@ public:
     }
     void Wait(unsigned ms) override { log.push_back("wait " + std::to_string(ms)); }
     void CloseStartupWindows() override { log.push_back("close"); }
-    bool RunScript(TSetupRun& r, const TScript&) override {
-        log.push_back("script");
+    // The start-up script's message boxes.
+    void ShowMessage(const std::string&, const std::string& text, TMessageIcon) override {
+        log.push_back("script " + text);
         filesAtScript = Files();
-        installDirAtScript = *r.variables.Store().Find("%InstallDir%");
-        tempDirAtScript = r.variables.ExpandVariables("%TempSetupDir%");
-        return scriptResult;
     }
+    bool AskYesNo(const std::string&, const std::string&, TMessageIcon, bool) override { return false; }
+    TCommandPlatform Platform() { return {this, &pc, &pc, &pc}; }
 
     std::set<std::string> Files() const {
         std::set<std::string> names;
@@ -131,16 +136,25 @@ protected:
             {7, "readme.txt", "%TempSetupDir%", "Read me first."},
         };
         pkg.package.Settings().appearance.splashPicture = "splash.bmp";
+        // The start-up script shows what it sees.
+        pkg.package.eventScripts[0] = {
+            {Code(StatementCommand::scAssign), {"%Seen%", "%InstallDir%|%TempSetupDir%", "0"}, ""},
+            {Code(StatementCommand::scMessageBox), {"", "ran", ""}, ""},
+        };
     }
     void TearDown() override { fs::remove_all(root); }
 
     int Run(const std::vector<uint8_t>& bytes) {
         WriteAll(host.exePath, bytes);
-        run = std::make_unique<TSetupRun>(host.system);
+        run = std::make_unique<TSetupRun>(host.system, host.Platform());
         host.run = run.get();
         return RunSetup(*run, host);
     }
     int Run() { return Run(pkg.Build(stub)); }
+    std::string Seen() const {
+        const std::string* v = run->variables.Store().Find("%Seen%");
+        return v ? *v : "(not set)";
+    }
     std::string Log() const {
         std::string s;
         for (const auto& l : host.log)
@@ -170,7 +184,7 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndCleansUpAtTheEnd) {
                      "title Tide Charts Setup\n"
                      "pass 0\n"
                      "close\n"
-                     "script\n");
+                     "script ran\n");
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.look.title, "Tide Charts Setup");
     EXPECT_EQ(host.look.message, "Preparing Tide Charts...");
@@ -181,10 +195,10 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndCleansUpAtTheEnd) {
     // The splash alone in the first pass, everything else in the second.
     EXPECT_EQ(host.filesAtSplash, std::set<std::string>{"splash.bmp"});
     EXPECT_EQ(host.filesAtScript, (std::set<std::string>{"readme.txt", "splash.bmp"}));
-    EXPECT_EQ(host.installDirAtScript, "C:\\Program Files\\Harbour Soft\\Tide Charts");
-    EXPECT_EQ(host.tempDirAtScript, (root / "temp" / "cvn001").string());
+    EXPECT_EQ(Seen(), "C:\\Program Files\\Harbour Soft\\Tide Charts|" + (root / "temp" / "cvn001").string());
     ASSERT_EQ(host.extractedAfterPass.size(), 2u);
-    EXPECT_EQ(host.extractedAfterPass[0], std::vector<std::string>{host.tempDirAtScript + "/splash.bmp"});
+    EXPECT_EQ(host.extractedAfterPass[0],
+              std::vector<std::string>{(root / "temp" / "cvn001" / "splash.bmp").string()});
     EXPECT_EQ(host.extractedAfterPass[1].size(), 2u);
     EXPECT_EQ(*run->variables.Store().Find("%ProgramGroup%"), "Tide Charts");
     EXPECT_EQ(*run->variables.Store().Find("%Language%"), "English");
@@ -210,7 +224,7 @@ TEST_F(StartupTest, SkipsAnExistingTemporaryFolderAndLeavesItAlone) {
     std::ofstream(root / "temp" / "cvn001" / "keep.txt") << "someone else's";
     fs::create_directories(root / "temp" / "cvn002");
     ASSERT_EQ(Run(), kExitOk) << Log();
-    EXPECT_EQ(host.tempDirAtScript, (root / "temp" / "cvn003").string());
+    EXPECT_EQ(Seen().substr(Seen().find('|') + 1), (root / "temp" / "cvn003").string());
     EXPECT_FALSE(fs::exists(root / "temp" / "cvn003"));
     EXPECT_EQ(ReadAll(root / "temp" / "cvn001" / "keep.txt"), "someone else's");
     EXPECT_TRUE(fs::exists(root / "temp" / "cvn002"));
@@ -231,7 +245,7 @@ TEST_F(StartupTest, WithoutTheSupportFlagNothingIsExtractedAndNoSplashShows) {
     ASSERT_EQ(Run(), kExitOk) << Log();
     EXPECT_EQ(
         Log(),
-        "title Corvane Setup\ntitle Tide Charts Setup\nloader\ntitle Tide Charts Setup\nclose\nscript\n");
+        "title Corvane Setup\ntitle Tide Charts Setup\nloader\ntitle Tide Charts Setup\nclose\nscript ran\n");
     EXPECT_TRUE(host.look.nearBottomRight) << "a named splash places the loader all the same";
     EXPECT_TRUE(host.filesAtScript.empty());
 }
@@ -271,10 +285,19 @@ TEST_F(StartupTest, CompanionChecksShowOnlyTheFirstMissingCompanion) {
 
 TEST_F(StartupTest, StartupScriptThatClosesEndsSilentlyAfterCleaningUp) {
     pkg.AddPage("Welcome");
-    host.scriptResult = false;
+    pkg.package.eventScripts[0] = {{Code(StatementCommand::scMessageBox), {"", "ran", ""}, ""},
+                                   {Code(StatementCommand::scCloseWizard), {}, ""}};
     EXPECT_EQ(Run(), kExitOk);
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.messages.empty()) << "neither an error nor the pages notice";
+    EXPECT_EQ(host.log.back(), "script ran");
+    EXPECT_EQ(host.filesAtScript, (std::set<std::string>{"readme.txt", "splash.bmp"}));
     EXPECT_TRUE(TempIsEmpty());
+
+    // An empty start-up script lets the setup go on to the hand-over.
+    pkg.package.eventScripts[0].clear();
+    EXPECT_EQ(Run(), kExitOk);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].first, kPagesNotSupportedMessage);
 }
 
 TEST_F(StartupTest, PackageWithPagesRemembersThemAndSaysThatTheyCannotBeShownYet) {
@@ -293,7 +316,7 @@ TEST_F(StartupTest, PackageWithPagesRemembersThemAndSaysThatTheyCannotBeShownYet
 
 TEST_F(StartupTest, UnreadableOrForeignFilesEndWithTheFixedMessages) {
     host.exePath = (root / "nowhere.exe").string();
-    run = std::make_unique<TSetupRun>(host.system);
+    run = std::make_unique<TSetupRun>(host.system, host.Platform());
     EXPECT_EQ(RunSetup(*run, host), kExitFailed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].first, kInternalErrorMessage);
@@ -383,7 +406,8 @@ TEST(StartupPieces, LoaderPlacesAndTemporaryFolderNames) {
 
 TEST(StartupPieces, CleanUpIsSafeOnAFreshRunAndTwice) {
     TFakeSystemValues system;
-    TSetupRun run(system);
+    TFakePc pc;
+    TSetupRun run(system, {&pc, &pc, &pc, &pc});
     run.CleanUp();
     run.CleanUp();
     run.extractedSupportFiles = {"/nonexistent/cvn-file"};

@@ -46,6 +46,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The ANSI (...A) Win32 functions: no UNICODE macro, single-byte texts throughout.
 set(CMAKE_C_FLAGS_INIT "-U UNICODE -U _UNICODE")
 set(CMAKE_CXX_FLAGS_INIT "-U UNICODE -U _UNICODE")
-set(CMAKE_RC_FLAGS_INIT "-F pe-i386")
+# -O2 rather than the default -O3, at which GCC 12 reports false buffer overflows in
+# inlined standard algorithms (-Wstringop-overflow), fatal under -Werror.
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../testing/wine/run-wine.sh")
+get_filename_component(_cvn_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR "${_cvn_root}/testing/wine/run-wine.sh")

@@ -1,0 +1,232 @@
+// cvnpack: builds a setup executable from a stub and a JSON package description.
+//
+//   cvnpack --stub STUB.exe --out SETUP.exe DESCRIPTION.json
+//
+// The description is the package in the JSON form that cvndump prints (absent
+// fields keep their defaults), plus an optional "archives" object that says what
+// goes into the archives (docs/cvndump.md describes it). Relative file names are
+// taken from the description's folder. Exit status: 0 written, 1 failure.
+
+#include "PackageJson.h"
+
+#include "package/CVNZipWriter.h"
+#include "package/PackageWriter.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Failure {
+    std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+    throw Failure{message};
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Fail("cannot open " + path);
+    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) Fail("cannot read " + path);
+    return data;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    out.close();
+    if (!out) Fail("cannot write " + path);
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool IsAbsolute(const std::string& p) {
+    return (!p.empty() && (p[0] == '/' || p[0] == '\\')) || (p.size() > 1 && p[1] == ':');
+}
+
+// The file's modification time as an MS-DOS date and time (local time).
+uint32_t DosDateOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return 0;
+    time_t t = st.st_mtime;
+    const std::tm* tm = std::localtime(&t);
+    if (!tm || tm->tm_year < 80) return 0x00210000; // 1980-01-01, the earliest date the format holds
+    return uint32_t(tm->tm_year - 80) << 25 | uint32_t(tm->tm_mon + 1) << 21 | uint32_t(tm->tm_mday) << 16 |
+           uint32_t(tm->tm_hour) << 11 | uint32_t(tm->tm_min) << 5 | uint32_t(tm->tm_sec / 2);
+}
+
+struct Member {
+    int32_t id = 0;
+    std::string file;
+    uint32_t date = 0;
+    uint32_t size = 0;
+};
+
+using cvn::json::Value;
+
+int32_t IntField(const Value& obj, const char* key, const std::string& where, bool required) {
+    const Value* v = obj.Find(key);
+    if (!v) {
+        if (required) Fail(where + ": \"" + key + "\" is missing");
+        return 0;
+    }
+    if (!v->IsNumber() || v->AsNumber() < -2147483648.0 || v->AsNumber() > 4294967295.0)
+        Fail(where + "." + key + ": expected a 32-bit number");
+    return int32_t(uint32_t(int64_t(v->AsNumber())));
+}
+
+std::vector<Member> MembersOf(const Value& list, const std::string& where, const std::string& base) {
+    if (!list.IsArray()) Fail(where + ": expected an array of members");
+    std::vector<Member> members;
+    for (size_t i = 0; i < list.Items().size(); ++i) {
+        const Value& m = list.Items()[i];
+        std::string at = where + "[" + std::to_string(i) + "]";
+        if (!m.IsObject()) Fail(at + ": expected an object");
+        for (const auto& [k, v] : m.Members())
+            if (k != "id" && k != "file" && k != "date") Fail(at + ": unknown field \"" + k + "\"");
+        Member member;
+        member.id = IntField(m, "id", at, true);
+        if (member.id < 0) Fail(at + ".id: member ids are 0 or more");
+        const Value* file = m.Find("file");
+        if (!file || !file->IsString()) Fail(at + ": \"file\" must name the member's file");
+        member.file = IsAbsolute(file->AsString()) ? file->AsString() : base + file->AsString();
+        member.date = m.Find("date") ? uint32_t(IntField(m, "date", at, false)) : DosDateOf(member.file);
+        members.push_back(std::move(member));
+    }
+    return members;
+}
+
+void AddMembers(cvn::TCVNZipWriter& zip, std::vector<Member>& members) {
+    for (Member& m : members) {
+        std::vector<uint8_t> data = ReadFile(m.file);
+        m.size = uint32_t(data.size());
+        if (!zip.AddMember(m.id, int32_t(m.date), data)) Fail("archive: " + zip.Error());
+    }
+}
+
+std::vector<uint8_t> MemoryArchive(std::vector<Member>& members, const std::string& header) {
+    cvn::TCVNZipWriter zip;
+    if (!zip.CreateInMemory(header)) Fail("archive: " + zip.Error());
+    AddMembers(zip, members);
+    if (!zip.Finish()) Fail("archive: " + zip.Error());
+    return zip.TakeData();
+}
+
+// File records of archived members take the member's size and
+// date when the description leaves them at 0.
+void FillFileFacts(cvn::TPackage& p, const std::vector<Member>& members) {
+    for (cvn::TFileRecord& f : p.files)
+        for (const Member& m : members)
+            if (m.id == f.memberId) {
+                if (f.fileSize == 0) f.fileSize = m.size;
+                if (f.fileDate == 0) f.fileDate = m.date;
+            }
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: cvnpack --stub STUB.exe --out SETUP.exe DESCRIPTION.json\n");
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string stubPath, outPath, descPath;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--stub" && i + 1 < argc)
+            stubPath = argv[++i];
+        else if (arg == "--out" && i + 1 < argc)
+            outPath = argv[++i];
+        else if (!arg.empty() && arg[0] != '-' && descPath.empty())
+            descPath = arg;
+        else
+            return Usage();
+    }
+    if (stubPath.empty() || outPath.empty() || descPath.empty()) return Usage();
+
+    try {
+        std::vector<uint8_t> descBytes = ReadFile(descPath);
+        std::string error;
+        std::optional<Value> desc = cvn::json::Parse(
+            std::string_view(reinterpret_cast<const char*>(descBytes.data()), descBytes.size()), error);
+        if (!desc) Fail(descPath + ": " + error);
+        cvn::TPackage package;
+        if (!cvn::json::PackageFromJson(*desc, package, error)) Fail(descPath + ": " + error);
+
+        const std::string base = FolderOf(descPath);
+        cvn::TArchiveParts parts;
+        std::vector<Member> allMembers;
+        if (const Value* archives = desc->Find("archives")) {
+            if (!archives->IsObject()) Fail("archives: expected an object");
+            std::string header = cvn::TCVNZipWriter::kDefaultHeaderText;
+            int32_t volumeSize = 0;
+            for (const auto& [k, v] : archives->Members()) {
+                if (k == "headerText") {
+                    if (!v.IsString()) Fail("archives.headerText: expected a string");
+                    header = v.AsString();
+                } else if (k == "volumeSize") {
+                    volumeSize = IntField(*archives, "volumeSize", "archives", false);
+                } else if (k != "main" && k != "components") {
+                    Fail("archives: unknown field \"" + k + "\"");
+                }
+            }
+            if (const Value* main = archives->Find("main")) {
+                std::vector<Member> members = MembersOf(*main, "archives.main", base);
+                if (volumeSize > 0) {
+                    cvn::TCVNZipWriter zip;
+                    if (!zip.CreateVolumes(outPath, uint64_t(volumeSize), header))
+                        Fail("archive: " + zip.Error());
+                    AddMembers(zip, members);
+                    if (!zip.Finish()) Fail("archive: " + zip.Error());
+                    parts.mainArchiveInVolumes = true;
+                    for (const std::string& vol : zip.VolumePaths()) {
+                        struct stat st {};
+                        if (stat(vol.c_str(), &st) == 0) parts.volumeArchiveSize += uint64_t(st.st_size);
+                    }
+                } else {
+                    parts.mainArchive = MemoryArchive(members, header);
+                }
+                allMembers.insert(allMembers.end(), members.begin(), members.end());
+            }
+            if (const Value* comps = archives->Find("components")) {
+                if (!comps->IsArray()) Fail("archives.components: expected an array");
+                for (size_t i = 0; i < comps->Items().size(); ++i) {
+                    const Value& c = comps->Items()[i];
+                    if (c.GetKind() == Value::Kind::Null) {
+                        parts.componentArchives.emplace_back();
+                        continue;
+                    }
+                    std::vector<Member> members =
+                        MembersOf(c, "archives.components[" + std::to_string(i) + "]", base);
+                    parts.componentArchives.push_back(MemoryArchive(members, header));
+                    allMembers.insert(allMembers.end(), members.begin(), members.end());
+                }
+            }
+        }
+        FillFileFacts(package, allMembers);
+
+        std::vector<uint8_t> stub = ReadFile(stubPath);
+        std::vector<uint8_t> out;
+        if (!cvn::WritePackage(stub, package, parts, out, error)) Fail(error);
+        WriteFile(outPath, out);
+        std::printf("cvnpack: wrote %s (%zu bytes, %zu files, %zu dialogs)\n", outPath.c_str(), out.size(),
+                    package.files.size(), package.dialogs.size());
+        return 0;
+    } catch (const Failure& f) {
+        std::fprintf(stderr, "cvnpack: %s\n", f.message.c_str());
+        return 1;
+    }
+}

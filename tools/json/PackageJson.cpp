@@ -1,0 +1,532 @@
+#include "PackageJson.h"
+
+#include "package/StatementCodes.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <type_traits>
+#include <vector>
+
+namespace cvn::json {
+
+namespace {
+
+template <typename T> struct IsVector : std::false_type {};
+template <typename T> struct IsVector<std::vector<T>> : std::true_type {};
+template <typename T> struct IsArray : std::false_type {};
+template <typename T, size_t N> struct IsArray<std::array<T, N>> : std::true_type {};
+template <typename T> struct IsOptional : std::false_type {};
+template <typename T> struct IsOptional<std::optional<T>> : std::true_type {};
+
+// One field list per record, shared by printing and parsing so that the two
+// directions cannot drift apart. The visitor is called as v(key, field), and
+// v.Prefix(key, array, n) for text arrays of which only the first n are stored.
+
+template <typename V> void Describe(V& v, TFontRecord& f) {
+    v("face", f.face);
+    v("size", f.size);
+    v("color", f.color);
+    v("style", f.style);
+    v("charset", f.charset);
+}
+
+template <typename V> void Describe(V& v, TFileEntry& e) {
+    v("sourceName", e.sourceName);
+    v("targetDir", e.targetDir);
+    v("overwriteMode", e.overwriteMode);
+    v("word1", e.word1);
+    v("text1", e.text1);
+    v("shared", e.shared);
+    v("registerServer", e.registerServer);
+    v("registerTypeLib", e.registerTypeLib);
+    v("hotSyncInstall", e.hotSyncInstall);
+    v("activeX", e.activeX);
+    v("byte1", e.byte1);
+    v("text2", e.text2);
+    v("font", e.font);
+    v("fontName", e.fontName);
+    v("text3", e.text3);
+    v("components", e.components);
+    v("condition", e.condition);
+}
+
+template <typename V> void Describe(V& v, TFileRecord& f) {
+    v("memberId", f.memberId);
+    v("versionMS", f.versionMS);
+    v("versionLS", f.versionLS);
+    v("fileDate", f.fileDate);
+    v("fileSize", f.fileSize);
+    v("entry", f.entry);
+}
+
+template <typename V> void Describe(V& v, TSupportFile& f) {
+    v("memberId", f.memberId);
+    v("entry", f.entry);
+}
+
+template <typename V> void Describe(V& v, TShortcutRecord& s) {
+    v("name", s.name);
+    v("target", s.target);
+    v("arguments", s.arguments);
+    v("description", s.description);
+    v("showCommand", s.showCommand);
+    v("folder", s.folder);
+    v("iconFile", s.iconFile);
+    v("iconIndex", s.iconIndex);
+    v("word1", s.word1);
+    v("text1", s.text1);
+    v("text2", s.text2);
+    v("components", s.components);
+    v("condition", s.condition);
+}
+
+template <typename V> void Describe(V& v, TRegistryRecord& g) {
+    v("root", g.root);
+    v("key", g.key);
+    v("valueType", g.valueType);
+    v("valueName", g.valueName);
+    v("data", g.data);
+    v("word1", g.word1);
+    v("text1", g.text1);
+    v("text2", g.text2);
+    v("components", g.components);
+    v("condition", g.condition);
+}
+
+template <typename V> void Describe(V& v, TCustomVariableEntry& c) {
+    v("name", c.name);
+    v("registry", c.registry);
+    v("stripBackslash", c.stripBackslash);
+}
+
+template <typename V> void Describe(V& v, TBackgroundItem& b) {
+    v("kind", b.kind);
+    v("corner", b.corner);
+    v("entrance", b.entrance);
+    v("text", b.text);
+    v("font", b.font);
+    v("shadowColor", b.shadowColor);
+    v("shadow", b.shadow);
+    v("pictureFile", b.pictureFile);
+    v("transparentColor", b.transparentColor);
+    v("transparent", b.transparent);
+}
+
+template <typename V> void Describe(V& v, TComponentRecord& c) {
+    v("name", c.name);
+    v("description", c.description);
+    v("iconFile", c.iconFile);
+    v("archiveOffset", c.archiveOffset);
+    v("archiveSize", c.archiveSize);
+    v("progressStart", c.progressStart);
+}
+
+template <typename V> void Describe(V& v, TConduitRecord& c) {
+    v("creatorId", c.creatorId);
+    v("kind", c.kind);
+    v("conduitFile", c.conduitFile);
+    v("directory", c.directory);
+    v("remote0", c.remote0);
+    v("file0", c.file0);
+    v("conduitName", c.conduitName);
+    v("information", c.information);
+    v("priority", c.priority);
+    v("module", c.module);
+    v("isCom", c.isCom);
+    v("comClient", c.comClient);
+}
+
+template <typename V> void Describe(V& v, TDeviceApplication& a) {
+    v("name", a.name);
+    v("folder", a.folder);
+    v("description", a.description);
+    v("text1", a.text1);
+    v("cabFiles", a.cabFiles);
+}
+
+template <typename V> void Describe(V& v, TPlatformRecord& p) {
+    v("kind", p.kind);
+    v("name", p.name);
+    v("platform", p.platform);
+    v("models", p.models);
+    v("processors", p.processors);
+    v("processors2", p.processors2);
+    v("minVersion", p.minVersion);
+    v("maxVersion", p.maxVersion);
+}
+
+template <typename V> void Describe(V& v, TControlDefinition& c) {
+    v("kind", c.kind);
+    v("variable", c.variable);
+    v("role", c.role);
+    v("left", c.left);
+    v("top", c.top);
+    v("height", c.height);
+    v("width", c.width);
+    v.Prefix("text", c.text, ControlTextCount(c.kind));
+    v("eventScript", c.eventScript);
+}
+
+template <typename V> void Describe(V& v, TDialogDefinition& d) {
+    v("name", d.name);
+    v("caption", d.caption);
+    v("height", d.height);
+    v("width", d.width);
+    v("font", d.font);
+    v("outOfSequence", d.outOfSequence);
+    v("styleName", d.styleName);
+    v("controls", d.controls);
+    v("beforeBuildScript", d.beforeBuildScript);
+    v("afterBuildScript", d.afterBuildScript);
+    v("afterShowScript", d.afterShowScript);
+    v("leaveScript", d.leaveScript);
+}
+
+template <typename V> void Describe(V& v, TAppearance& a) {
+    v("defaultDialogPicture", a.defaultDialogPicture);
+    v("windowTitle", a.windowTitle);
+    v("backgroundPicture", a.backgroundPicture);
+    v("backgroundMode", a.backgroundMode);
+    v("gradientStart", a.gradientStart);
+    v("gradientEnd", a.gradientEnd);
+    v("gradientDirection", a.gradientDirection);
+    v("backgroundWindowSize", a.backgroundWindowSize);
+    v("splashPicture", a.splashPicture);
+    v("setupFont", a.setupFont);
+    v("licenceFile", a.licenceFile);
+}
+
+template <typename V> void Describe(V& v, TSettingsRecord& s) {
+    v("softwareName", s.softwareName);
+    v("companyName", s.companyName);
+    v("defaultInstallDir", s.defaultInstallDir);
+    v("defaultProgramGroup", s.defaultProgramGroup);
+    v("description", s.description);
+    v("setupTypeComponents", s.setupTypeComponents);
+    v("uninstallDisplayName", s.uninstallDisplayName);
+    v("displayVersion", s.displayVersion);
+    v("contact", s.contact);
+    v("urlInfoAbout", s.urlInfoAbout);
+    v("helpLink", s.helpLink);
+    v("urlUpdateInfo", s.urlUpdateInfo);
+    v("appearance", s.appearance);
+}
+
+template <typename V> void Describe(V& v, TRequirements& r) {
+    v("minScreenClass", r.minScreenClass);
+    v("minColorDepth", r.minColorDepth);
+    v("minMemory", r.minMemory);
+}
+
+template <typename V> void Describe(V& v, TWindowsVersionLimits& w) {
+    v("minVersion", w.minVersion);
+    v("minServicePack", w.minServicePack);
+    v("maxVersion", w.maxVersion);
+    v("maxServicePack", w.maxServicePack);
+}
+
+template <typename V> void Describe(V& v, TProductSection& p) {
+    v("unused1", p.unused1);
+    v("settings", p.settings);
+    v("requirements", p.requirements);
+    v("unused13", p.unused13);
+    v("unused14", p.unused14);
+    v("windows", p.windows);
+}
+
+template <typename V> void Describe(V& v, TStartupFlags& f) {
+    v("removeDeviceFiles", f.removeDeviceFiles);
+    v("backgroundWindow", f.backgroundWindow);
+    v("requiresActiveSync", f.requiresActiveSync);
+    v("requiresHotSync", f.requiresHotSync);
+    v("uninstallerOption", f.uninstallerOption);
+    v("writeUninstallData", f.writeUninstallData);
+    v("keepSystemFont", f.keepSystemFont);
+}
+
+template <typename V> void Describe(V& v, TLanguage& l) {
+    v("name", l.name);
+    v("value", l.value);
+    v("isDefault", l.isDefault);
+    v("messages", l.messages);
+}
+
+template <typename V> void Describe(V& v, TLanguageSection& l) {
+    v("languages", l.languages);
+    v("unnamedMessages", l.unnamedTable);
+}
+
+template <typename V> void Describe(V& v, TProgressScale& p) {
+    v("mainArchiveSize", p.mainArchiveSize);
+    v("factor", p.factor);
+}
+
+template <typename V> void Describe(V& v, TDeviceApplications& a) {
+    v("mainFolder", a.main.folder);
+    v("mainCabFiles", a.main.cabFiles);
+    v("extras", a.extras);
+}
+
+template <typename V> void Describe(V& v, TPackage& p) {
+    v("product", p.product);
+    v("languages", p.languages);
+    v("flags", p.flags);
+    v("customVariables", p.customVariables);
+    v("backgroundItems", p.backgroundItems);
+    v("progress", p.progress);
+    v("components", p.components);
+    v("conduits", p.conduits);
+    v("billboards", p.billboards);
+    v("eventScripts", p.eventScripts);
+    v("dialogs", p.dialogs);
+    v("installFolders", p.installFolders);
+    v("programGroupFolders", p.programGroupFolders);
+    v("supportFiles", p.supportFiles);
+    v("deviceApplications", p.deviceApplications);
+    v("files", p.files);
+    v("shortcuts", p.shortcuts);
+    v("registry", p.registry);
+    v("supportFilesFlag", p.supportFilesFlag);
+    v("platforms", p.platforms);
+}
+
+// ---- printing
+
+template <typename T> Value ToJson(const T& x);
+
+struct Printer {
+    Value obj = Value::MakeObject();
+
+    template <typename T> void operator()(const char* key, const T& x) { obj.Set(key, ToJson(x)); }
+    template <size_t N> void Prefix(const char* key, const std::array<std::string, N>& a, int n) {
+        Value arr = Value::MakeArray();
+        for (int i = 0; i < n && size_t(i) < N; ++i)
+            arr.Push(Value::Text(a[i]));
+        obj.Set(key, std::move(arr));
+    }
+};
+
+Value StatementToJson(const TScriptStatement& s) {
+    Value o = Value::MakeObject();
+    o.Set("command", Value::Text(std::string(StatementName(s.code))));
+    o.Set("code", Value::Number(s.code));
+    Value params = Value::MakeArray();
+    for (int i = 0; i < StatementParamCount(s.code); ++i)
+        params.Push(Value::Text(s.param[i]));
+    o.Set("params", std::move(params));
+    o.Set("condition", Value::Text(s.condition));
+    return o;
+}
+
+template <typename T> Value ToJson(const T& x) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        return Value::Text(x);
+    } else if constexpr (std::is_arithmetic_v<T>) {
+        return Value::Number(double(x));
+    } else if constexpr (IsVector<T>::value || IsArray<T>::value) {
+        Value arr = Value::MakeArray();
+        for (const auto& item : x)
+            arr.Push(ToJson(item));
+        return arr;
+    } else if constexpr (IsOptional<T>::value) {
+        return x ? ToJson(*x) : Value();
+    } else if constexpr (std::is_same_v<T, TScriptStatement>) {
+        return StatementToJson(x);
+    } else {
+        Printer p;
+        // Describe takes the record by non-const reference for the parser's sake;
+        // the printer only reads it.
+        Describe(p, const_cast<T&>(x));
+        return std::move(p.obj);
+    }
+}
+
+// ---- parsing
+
+class ParseError {
+public:
+    explicit ParseError(std::string m) : message(std::move(m)) {}
+    std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& path, const std::string& what) {
+    throw ParseError((path.empty() ? std::string("top level") : path) + ": " + what);
+}
+
+void Expect(const Value& v, Value::Kind kind, const std::string& path) {
+    if (v.GetKind() != kind)
+        Fail(path,
+             std::string("expected ") + Value::KindName(kind) + ", found " + Value::KindName(v.GetKind()));
+}
+
+template <typename T> void FromJson(const Value& v, T& x, const std::string& path);
+
+struct Reader {
+    const Value& obj;
+    const std::string& path;
+    std::vector<std::string> seen;
+
+    std::string Sub(const char* key) const { return path.empty() ? key : path + "." + key; }
+
+    template <typename T> void operator()(const char* key, T& x) {
+        seen.emplace_back(key);
+        if (const Value* v = obj.Find(key)) FromJson(*v, x, Sub(key));
+    }
+    template <size_t N> void Prefix(const char* key, std::array<std::string, N>& a, int n) {
+        seen.emplace_back(key);
+        const Value* v = obj.Find(key);
+        if (!v) return;
+        Expect(*v, Value::Kind::Array, Sub(key));
+        if (v->Items().size() > size_t(n))
+            Fail(Sub(key), "holds " + std::to_string(v->Items().size()) + " texts, but only " +
+                               std::to_string(n) + " are stored for this kind");
+        a = {};
+        for (size_t i = 0; i < v->Items().size(); ++i)
+            FromJson(v->Items()[i], a[i], Sub(key) + "[" + std::to_string(i) + "]");
+    }
+    void CheckUnknown(const std::vector<std::string>& alsoAllowed = {}) const {
+        for (const auto& [k, value] : obj.Members()) {
+            bool known = false;
+            for (const auto& s : seen)
+                known = known || s == k;
+            for (const auto& s : alsoAllowed)
+                known = known || s == k;
+            if (!known) Fail(path, "unknown field \"" + k + "\"");
+        }
+    }
+};
+
+void StatementFromJson(const Value& v, TScriptStatement& s, const std::string& path) {
+    Expect(v, Value::Kind::Object, path);
+    std::optional<uint8_t> code;
+    if (const Value* c = v.Find("command"); c && !(c->IsString() && c->AsString().empty())) {
+        Expect(*c, Value::Kind::String, path + ".command");
+        code = FindStatementCode(c->AsString());
+        if (!code) Fail(path + ".command", "unknown command \"" + c->AsString() + "\"");
+    }
+    if (const Value* c = v.Find("code")) {
+        uint8_t byCode = 0;
+        FromJson(*c, byCode, path + ".code");
+        if (code && *code != byCode)
+            Fail(path, "command and code disagree (" + std::to_string(*code) + " and " +
+                           std::to_string(byCode) + ")");
+        code = byCode;
+    }
+    if (!code) Fail(path, "a statement needs a command or a code");
+    s = {};
+    s.code = *code;
+    std::vector<std::string> seen = {"command", "code"};
+    Reader r{v, path, std::move(seen)};
+    r.Prefix("params", s.param, StatementParamCount(s.code));
+    r("condition", s.condition);
+    r.CheckUnknown();
+}
+
+template <typename Int> void IntegerFromJson(const Value& v, Int& x, const std::string& path) {
+    Expect(v, Value::Kind::Number, path);
+    double d = v.AsNumber();
+    if (std::nearbyint(d) != d) Fail(path, "expected a whole number");
+    // int32 fields also take 0x80000000-0xFFFFFFFF written as positive numbers
+    // (colours and processor sets read more naturally that way).
+    using Wide = std::conditional_t<std::is_same_v<Int, int32_t>, uint32_t, Int>;
+    double low = double(std::numeric_limits<Int>::min());
+    double high = double(std::numeric_limits<Wide>::max());
+    if (d < low || d > high) Fail(path, "number out of range");
+    x = d < 0 ? Int(int64_t(d)) : Int(Wide(uint64_t(d)));
+}
+
+template <typename T> void FromJson(const Value& v, T& x, const std::string& path) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        Expect(v, Value::Kind::String, path);
+        x = v.AsString();
+    } else if constexpr (std::is_same_v<T, double>) {
+        Expect(v, Value::Kind::Number, path);
+        x = v.AsNumber();
+    } else if constexpr (std::is_integral_v<T>) {
+        if (v.IsBool())
+            x = T(v.AsBool());
+        else
+            IntegerFromJson(v, x, path);
+    } else if constexpr (IsVector<T>::value) {
+        Expect(v, Value::Kind::Array, path);
+        x.clear();
+        x.resize(v.Items().size());
+        for (size_t i = 0; i < x.size(); ++i)
+            FromJson(v.Items()[i], x[i], path + "[" + std::to_string(i) + "]");
+    } else if constexpr (IsArray<T>::value) {
+        Expect(v, Value::Kind::Array, path);
+        if (v.Items().size() > x.size())
+            Fail(path, "holds " + std::to_string(v.Items().size()) + " items, at most " +
+                           std::to_string(x.size()) + " are allowed");
+        x = {};
+        for (size_t i = 0; i < v.Items().size(); ++i)
+            FromJson(v.Items()[i], x[i], path + "[" + std::to_string(i) + "]");
+    } else if constexpr (IsOptional<T>::value) {
+        if (v.GetKind() == Value::Kind::Null) {
+            x.reset();
+        } else {
+            x.emplace();
+            FromJson(v, *x, path);
+        }
+    } else if constexpr (std::is_same_v<T, TScriptStatement>) {
+        StatementFromJson(v, x, path);
+    } else {
+        Expect(v, Value::Kind::Object, path);
+        Reader r{v, path, {}};
+        Describe(r, x);
+        r.CheckUnknown();
+    }
+}
+
+} // namespace
+
+Value PackageToJson(const TPackage& p, const TPackageLayout* layout) {
+    Value out = Value::MakeObject();
+    if (layout) {
+        Value l = Value::MakeObject();
+        l.Set("fileSize", Value::Number(double(layout->fileSize)));
+        l.Set("tableOffset", Value::Number(layout->tableOffset));
+        l.Set("archiveOffset", Value::Number(layout->archiveOffset));
+        l.Set("magic", Value::Number(layout->magic));
+        Value sections = Value::MakeArray();
+        for (int k = 0; k < kSectionCount; ++k) {
+            Value s = Value::MakeObject();
+            s.Set("index", Value::Number(k));
+            s.Set("name", Value::Text(SectionName(k)));
+            s.Set("offset", Value::Number(double(layout->SectionStart(k))));
+            s.Set("size", Value::Number(double(layout->SectionSize(k))));
+            sections.Push(std::move(s));
+        }
+        l.Set("sections", std::move(sections));
+        out.Set("layout", std::move(l));
+    }
+    Value pages = Value::MakeObject();
+    if (auto range = FindWizardPageRange(p.dialogs)) {
+        pages.Set("first", Value::Text(p.dialogs[range->first].name));
+        pages.Set("last", Value::Text(p.dialogs[range->last].name));
+    }
+    out.Set("wizardPages", std::move(pages));
+    Value model = ToJson(p);
+    for (const auto& [k, v] : model.Members())
+        out.Set(k, v);
+    return out;
+}
+
+bool PackageFromJson(const Value& v, TPackage& out, std::string& error) {
+    try {
+        Expect(v, Value::Kind::Object, "");
+        TPackage p;
+        const std::string root;
+        Reader r{v, root, {}};
+        Describe(r, p);
+        r.CheckUnknown({"layout", "wizardPages", "archives"});
+        out = std::move(p);
+        return true;
+    } catch (const ParseError& e) {
+        error = e.message;
+        return false;
+    }
+}
+
+} // namespace cvn::json

@@ -23,6 +23,24 @@ std::unique_ptr<OutputFile> ArchiveFiles::ReopenTarget(const std::string& path) 
     return OpenOutputFileAtEnd(path);
 }
 
+namespace {
+
+class DiscardedFile final : public OutputFile {
+public:
+    bool Write(const void*, size_t) override { return true; }
+    bool SetDosDateTime(uint32_t) override { return true; }
+};
+
+} // namespace
+
+std::unique_ptr<OutputFile> DiscardingArchiveFiles::CreateTarget(const std::string&) {
+    return std::make_unique<DiscardedFile>();
+}
+
+std::unique_ptr<OutputFile> DiscardingArchiveFiles::ReopenTarget(const std::string&) {
+    return std::make_unique<DiscardedFile>();
+}
+
 ArchiveFiles& ArchiveFiles::Default() {
     static ArchiveFiles files;
     return files;

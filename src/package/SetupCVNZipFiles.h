@@ -32,4 +32,15 @@ public:
     static ArchiveFiles& Default();
 };
 
+// Decompresses and checks everything but writes nothing and opens no volume:
+// for verifying an archive in memory.
+class DiscardingArchiveFiles : public ArchiveFiles {
+public:
+    std::unique_ptr<InputStream> OpenVolume(const std::string&) override { return nullptr; }
+    bool PrepareFolder(const std::string&) override { return true; }
+    bool RemoveExisting(const std::string&) override { return true; }
+    std::unique_ptr<OutputFile> CreateTarget(const std::string&) override;
+    std::unique_ptr<OutputFile> ReopenTarget(const std::string&) override;
+};
+
 } // namespace cvn

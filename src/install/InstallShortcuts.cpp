@@ -1,0 +1,138 @@
+// The program group, its folders and the package's shell links.
+#include "CorvaneInstall.h"
+
+#include "install/InstallPlatform.h"
+#include "install/InstallUi.h"
+#include "install/SystemFolders.h"
+#include "script/Condition.h"
+#include "script/Languages.h"
+#include "script/Selection.h"
+#include "script/VariableList.h"
+#include "script/Variables.h"
+
+#include <algorithm>
+
+namespace cvn {
+
+namespace {
+
+constexpr int kMsgCreatingShortcuts = 34;
+constexpr int kMsgProgramGroupError = 16;
+constexpr int kMsgShortcutError = 24;
+constexpr const char* kProgramGroupFolder = "%ProgramGroupDir%\\";
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool IsFullPath(std::string_view path) {
+    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
+}
+
+} // namespace
+
+void TCorvaneInstall::CreateShortcuts() {
+    if (aborted_) return;
+    Status(kMsgCreatingShortcuts);
+    if (!CreateProgramGroup()) return;
+    if (!CreateProgramGroupFolders()) return;
+    for (const TShortcutRecord& shortcut : ctx_.package->shortcuts) {
+        if (aborted_) return;
+        if (ItemInstalled(shortcut.components, shortcut.condition)) CreateShortcut(shortcut);
+    }
+}
+
+// False when the group was needed and could not be made: then no shortcut is made.
+bool TCorvaneInstall::CreateProgramGroup() {
+    const std::string group = Expand("%ProgramGroupDir%");
+    // In maintenance mode an existing group is left as it is and not logged again.
+    if (Maintenance() && ctx_.platform->FolderExists(group)) return true;
+    const std::vector<TShortcutRecord>& shortcuts = ctx_.package->shortcuts;
+    bool needed = std::any_of(shortcuts.begin(), shortcuts.end(), [&](const TShortcutRecord& s) {
+        return s.folder == kProgramGroupFolder && ItemInstalled(s.components, s.condition);
+    });
+    if (!needed) return true;
+    if (!ctx_.platform->CreateFolderPath(group)) {
+        ShowError(kMsgProgramGroupError);
+        return false;
+    }
+    Log(ukDirectory, group);
+    return true;
+}
+
+bool TCorvaneInstall::CreateProgramGroupFolders() {
+    std::vector<std::string> folders = ctx_.package->programGroupFolders;
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+    const std::vector<TShortcutRecord>& shortcuts = ctx_.package->shortcuts;
+    for (const std::string& folder : folders) {
+        const std::string prefix = WithTrailingBackslash(folder);
+        bool used = std::any_of(shortcuts.begin(), shortcuts.end(), [&](const TShortcutRecord& s) {
+            return StartsWithNoCase(s.folder, prefix) && ItemInstalled(s.components, s.condition);
+        });
+        if (!used) continue;
+        const std::string expanded = Expand(folder);
+        if (Maintenance() && ctx_.platform->FolderExists(expanded)) continue;
+        if (!ctx_.platform->CreateFolderPath(expanded)) {
+            FailFolder();
+            return false;
+        }
+        Log(ukDirectory, expanded);
+    }
+    return true;
+}
+
+std::string TCorvaneInstall::ShortcutTarget(const TShortcutRecord& shortcut) const {
+    const std::string expanded = DropTrailingBackslash(Expand(shortcut.target));
+    if (ctx_.platform->FolderExists(expanded)) return expanded;
+    // A full path (drive or network) names its target itself; completing it with a
+    // folder as well would make a path that cannot exist.
+    if (IsFullPath(expanded)) return expanded;
+    // A file name (or a path below the installation folder): the folder of the
+    // first installed file of that name.
+    std::string folder = "%InstallDir%\\";
+    for (const TFileRecord& f : ctx_.package->files) {
+        if (EqualsNoCase(FileNameOf(f.entry.sourceName), expanded) &&
+            ItemInstalled(f.entry.components, f.entry.condition)) {
+            folder = WithTrailingBackslash(f.entry.targetDir);
+            break;
+        }
+    }
+    return Expand(folder + shortcut.target);
+}
+
+void TCorvaneInstall::CreateShortcut(const TShortcutRecord& shortcut) {
+    TShellLinkSpec link;
+    link.linkPath = WithTrailingBackslash(Expand(shortcut.folder)) + Expand(shortcut.name) + ".lnk";
+    if (EqualsNoCase(shortcut.target, "UNINSTALLER")) {
+        link.target = Expand("%WinDir%\\cvnuninst.exe");
+        link.arguments = Expand("\"%InstallDir%\\uninst.dat\"");
+    } else {
+        link.target = ShortcutTarget(shortcut);
+        link.arguments = Expand(shortcut.arguments);
+    }
+    link.workingFolder = FileDirOf(link.target);
+    link.iconFile = Expand(shortcut.iconFile);
+    link.iconIndex = shortcut.iconIndex;
+    link.showCommand = shortcut.showCommand;
+    link.description = shortcut.description;
+
+    if (!ctx_.platform->CreateShellLink(link)) {
+        if (!shortcutErrorShown_) {
+            shortcutErrorShown_ = true;
+            ShowError(kMsgShortcutError);
+        }
+        return;
+    }
+    TUninstallItem item;
+    item.kind = ukFile;
+    item.path = link.linkPath;
+    item.file.sourceName = link.linkPath;
+    item.file.targetDir = shortcut.folder;
+    item.file.text3 = shortcut.text2;
+    item.file.components = shortcut.components;
+    item.file.condition = shortcut.condition;
+    log_.push_back(std::move(item));
+}
+
+} // namespace cvn

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "package/PackageModel.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -9,31 +9,10 @@
 
 namespace cvn {
 
-class ByteReader;
 class TVariables;
-
-inline constexpr int kMessageCount = 69;
-using TMessageTable = std::array<std::string, kMessageCount>;
 
 // Message numbers the program itself refers to by number.
 inline constexpr int kMsgDeviceConnecting = 61;
-
-struct TLanguage {
-    std::string name;
-    int32_t value = 0; // kept with the table; it has no effect in the setup program
-    bool isDefault = false;
-    TMessageTable messages;
-};
-
-// The languages section: language records in package order, or, when there are
-// none, one unnamed table.
-struct TLanguageSection {
-    std::vector<TLanguage> languages;
-    TMessageTable unnamed;
-};
-
-// Reads the languages section. Throws FormatError on data that does not fit.
-TLanguageSection ReadLanguageSection(ByteReader& reader);
 
 // The message tables and the current language. The language is the expanded
 // value of %Language% at each lookup, so scripts can switch it at any time.
@@ -41,8 +20,9 @@ class TLanguages {
 public:
     explicit TLanguages(TVariables& vars) : vars_(&vars) {}
 
-    // Takes the tables and chooses the language at load: the last default-flagged
-    // record's name goes to %Language%. Then keeps the device-connection text.
+    // Takes the tables and chooses the language at load: each default-flagged
+    // record's name in turn goes to %Language%, so the last one wins. Then keeps
+    // the device-connection text.
     void Load(TLanguageSection section);
 
     // Message n of the current language's table, not yet expanded; empty for a
@@ -64,7 +44,7 @@ public:
     const std::vector<TLanguage>& Records() const { return section_.languages; }
 
 private:
-    const TMessageTable& CurrentTable() const;
+    const TMessageTable* CurrentTable() const;
 
     TVariables* vars_;
     TLanguageSection section_;

@@ -3,6 +3,7 @@
 #include "script/SystemValues.h"
 #include "script/VariableList.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,8 @@ public:
     // Read-only names are refused silently.
     void SetVariable(std::string_view name, std::string_view value, bool stripBackslash = false);
     static bool IsReadOnlyVariable(std::string_view name);
+    // %InstallDir%, or a name that followed by a backslash is on the folder list.
+    bool IsFolderVariable(std::string_view name) const;
 
     // Start-up: every collected name becomes empty, then the defaults are set.
     void InitVariables(const std::vector<std::string>& collectedNames, std::string_view defaultInstallDir,
@@ -81,6 +84,13 @@ private:
     TVariableHooks hooks_;
     bool allUsersShellFolders_ = false;
 };
+
+// True for the names GetSystemValue computes (%IsAdmin% ... %CmdLineParam%).
+bool IsComputedVariable(std::string_view name);
+
+// A number taken from a text: only the digits and "-" signs count, and what they
+// form is read as a decimal int32; 0 when that is no valid number.
+int32_t NumberFromText(std::string_view text);
 
 // Adds "%" at the start and at the end where missing.
 std::string WrapVariableName(std::string_view name);

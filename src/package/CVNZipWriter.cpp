@@ -31,7 +31,7 @@ public:
     explicit SpanInputStream(std::span<const uint8_t> data) : data_(data) {}
     size_t Read(void* buf, size_t n) override {
         n = std::min(n, data_.size() - pos_);
-        std::memcpy(buf, data_.data() + pos_, n);
+        if (n) std::memcpy(buf, data_.data() + pos_, n);
         pos_ += n;
         return n;
     }

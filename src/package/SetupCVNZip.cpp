@@ -114,6 +114,7 @@ bool TSetupCVNZip::ExtractFromStream(InputStream& in, const std::string& default
     extractedCount_ = 0;
     continue_ = true;
     in_ = &in;
+    volumeNumber_ = 1;
     volumePath_ = sourcePath.empty() ? PathOf(in) : sourcePath;
     packed_.resize(kPackedChunk);
     data_.resize(kBlockSize);
@@ -243,9 +244,12 @@ bool TSetupCVNZip::ReopenMember() {
 
 void TSetupCVNZip::SwitchVolume() {
     int32_t number = ReadI32("volume number");
-    if (number < 1 || number > 0xFFFF)
-        Damaged("a switch to volume " + std::to_string(number) + " at offset " +
-                std::to_string(in_->Position() - 4));
+    // Volumes follow each other; a switch back to the current or an earlier volume
+    // would read the same data again, without end.
+    if (number <= volumeNumber_ || number > 0xFFFF)
+        Damaged("a switch to volume " + std::to_string(number) + " in volume " +
+                std::to_string(volumeNumber_) + " at offset " + std::to_string(in_->Position() - 4));
+    volumeNumber_ = number;
     volume_.reset();
     in_ = nullptr;
     // The target is closed while the next volume is awaited, which may take a

@@ -164,6 +164,7 @@ private:
     int32_t currentMemberId_ = 0;
     int32_t lastMemberId_ = 0;
     int32_t ownerValue_ = 0;
+    int32_t volumeNumber_ = 1; // the archive's start counts as volume 1
     std::string currentTarget_;
     std::string volumePath_;
     bool continue_ = false;

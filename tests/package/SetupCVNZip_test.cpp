@@ -437,6 +437,27 @@ TEST(ArchiveDamage, BadMagicRecordsAndLengthsAreReported) {
     HandArchive badVolume;
     badVolume.Header(0).Switch(0);
     EXPECT_THAT(run(badVolume), HasSubstr("volume 0"));
+    badVolume = HandArchive();
+    badVolume.Header(0).Switch(70000);
+    EXPECT_THAT(run(badVolume), HasSubstr("volume 70000"));
+
+    // A volume that switches to itself again would be read without end.
+    class SameVolume : public DiscardingArchiveFiles {
+    public:
+        explicit SameVolume(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+        std::unique_ptr<InputStream> OpenVolume(const std::string&) override {
+            return std::make_unique<MemoryInputStream>(bytes_);
+        }
+
+    private:
+        std::vector<uint8_t> bytes_;
+    };
+    HandArchive loop;
+    loop.Header(0).Switch(2);
+    SameVolume same(HandArchive().Switch(3).Switch(3).Bytes());
+    z.SetFiles(&same);
+    EXPECT_THAT(run(loop), HasSubstr("a switch to volume 3 in volume 3"));
+    z.SetFiles(nullptr);
 
     EXPECT_EQ(EBZip2Error(-3).what(), std::string("Corvane Zip Compression Error -3"));
     EXPECT_THAT(ErrorOf([&] { z.ExtractFromFile("/nonexistent/archive.001", ""); }),

@@ -1,8 +1,10 @@
 #include "install/WinSystemValues.h"
 
+// Before windows.h: its GetUserName macro would rename THotSync::GetUserName.
+#include "install/HotSync.h"
+
 #include "core/Handle_win.h"
 #include "install/CommandLine.h"
-#include "install/HotSync.h"
 #include "install/RegistryAccess_win.h"
 #include "install/SystemFolders.h"
 #include "install/SystemInfo.h"

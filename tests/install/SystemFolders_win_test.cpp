@@ -1,0 +1,221 @@
+// Folder look-ups and companion-software facts against the real (Wine) registry
+// and shell.
+
+#include "core/FileSystem.h"
+#include "install/FileFacts.h"
+#include "install/SystemFolders.h"
+#include "install/SystemServices.h"
+#include "install/WinSystemValues.h"
+#include "script/Variables.h"
+
+#include "install/WinTestSupport.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+namespace cvn {
+namespace {
+
+using test::KeyGuard;
+using test::ValueGuard;
+
+constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAPPMGR.EXE";
+constexpr const char* kCeServices = "SOFTWARE\\Microsoft\\Windows CE Services";
+constexpr const char* kDotNet = "SOFTWARE\\Microsoft\\.NETFramework";
+
+class SystemFoldersWin : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(services_.Ok()) << services_.Error(); }
+    TSystemServicesScope services_;
+};
+
+std::string ShellPath(int csidl) {
+    char buf[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf))) return {};
+    return buf;
+}
+
+TEST_F(SystemFoldersWin, WellKnownFolders) {
+    char win[MAX_PATH];
+    GetWindowsDirectoryA(win, MAX_PATH);
+    EXPECT_EQ(GetWindowsDir(), win);
+    EXPECT_FALSE(GetSystemDir().empty());
+    EXPECT_EQ(GetTempDir().back(), '\\');
+    EXPECT_TRUE(FolderExists(GetProgramFilesDir())) << GetProgramFilesDir();
+    EXPECT_EQ(GetProgramFilesDir(), ReadCurrentVersionValue("ProgramFilesDir"));
+    EXPECT_TRUE(FolderExists(GetFontsDir())) << GetFontsDir();
+    EXPECT_FALSE(GetPersonalDir().empty());
+    EXPECT_EQ(ReadCurrentVersionValue("NoSuchValueAnywhere"), "");
+}
+
+TEST_F(SystemFoldersWin, FoldersAreCachedUntilReset) {
+    ValueGuard guard(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir");
+    std::string before = GetCommonFilesDir();
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                              "CommonFilesDir", "D:\\Elsewhere\\Common"));
+    EXPECT_EQ(GetCommonFilesDir(), before);
+    ResetSystemCaches();
+    EXPECT_EQ(GetCommonFilesDir(), "D:\\Elsewhere\\Common");
+    ResetSystemCaches();
+}
+
+TEST_F(SystemFoldersWin, ShellFoldersForUserAndAllUsers) {
+    ASSERT_TRUE(IsMachineWide());
+    for (int k = 0; k < 8; ++k) {
+        auto kind = TShellFolderKind(k);
+        std::string mine = GetShellFolder(kind, false);
+        EXPECT_FALSE(mine.empty()) << k;
+        EXPECT_NE(mine.back(), '\\') << mine;
+        EXPECT_FALSE(GetShellFolder(kind, true).empty()) << k;
+    }
+    EXPECT_EQ(GetShellFolder(TShellFolderKind::Programs, false), ShellPath(CSIDL_PROGRAMS));
+    EXPECT_EQ(GetShellFolder(TShellFolderKind::Programs, true), ShellPath(CSIDL_COMMON_PROGRAMS));
+    EXPECT_NE(GetShellFolder(TShellFolderKind::Desktop, true),
+              GetShellFolder(TShellFolderKind::Desktop, false));
+
+    // %CommonShellFolders% switches the folder variables between the two.
+    TWinSystemValues system;
+    TVariables vars(system);
+    vars.SetVariable("%CommonShellFolders%", "0");
+    EXPECT_EQ(vars.ExpandVariables("%ProgramsDir%"), ShellPath(CSIDL_PROGRAMS));
+    EXPECT_EQ(vars.ExpandVariables("%StartUpDir%"), ShellPath(CSIDL_STARTUP));
+    vars.SetVariable("%CommonShellFolders%", "1");
+    EXPECT_EQ(vars.ExpandVariables("%ProgramsDir%"), ShellPath(CSIDL_COMMON_PROGRAMS));
+    EXPECT_EQ(vars.ExpandVariables("%DesktopDir%"), ShellPath(CSIDL_COMMON_DESKTOPDIRECTORY));
+}
+
+TEST_F(SystemFoldersWin, ActiveSyncFolderAndVersion) {
+    KeyGuard appPath(HKEY_LOCAL_MACHINE, kAppPaths);
+    KeyGuard ceServices(HKEY_LOCAL_MACHINE, kCeServices);
+    if (appPath.Existed() || ceServices.Existed())
+        GTEST_SKIP() << "the desktop synchronisation software is installed";
+
+    ResetSystemCaches();
+    EXPECT_FALSE(IsAppManagerRegistered());
+    EXPECT_EQ(GetActiveSyncDir(), GetProgramFilesDir() + "\\Microsoft ActiveSync\\");
+    EXPECT_EQ(GetActiveSyncVersion(), "0.0");
+
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kAppPaths, "", "C:\\Sync Tools\\CEAPPMGR.EXE"));
+    ResetSystemCaches();
+    EXPECT_TRUE(IsAppManagerRegistered());
+    EXPECT_EQ(GetActiveSyncDir(), "C:\\Sync Tools");
+    TWinSystemValues system;
+    TVariables vars(system);
+    EXPECT_EQ(vars.ExpandVariables("%IsActiveSyncInstalled% %ActiveSyncDir%\\x"), "1 C:\\Sync Tools\\x");
+
+    ASSERT_TRUE(test::SetRaw(HKEY_LOCAL_MACHINE, kCeServices, "MajorVersion", REG_DWORD, {3, 0, 0, 0}));
+    EXPECT_EQ(GetActiveSyncVersion(), "0.0"); // both numbers are needed
+    ASSERT_TRUE(test::SetRaw(HKEY_LOCAL_MACHINE, kCeServices, "MinorVersion", REG_DWORD, {7, 0, 0, 0}));
+    EXPECT_EQ(vars.ExpandVariables("%ActiveSyncVersion%"), "3.7");
+    ResetSystemCaches();
+}
+
+TEST_F(SystemFoldersWin, DotNetFrameworkFolderAndVersion) {
+    ValueGuard root(HKEY_LOCAL_MACHINE, kDotNet, "InstallRoot");
+    test::TempFolder net("cvn-dotnet");
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kDotNet, "InstallRoot", net.Path() + "\\"));
+    EXPECT_TRUE(IsDotNetInstalled());
+    EXPECT_EQ(GetDotNetDir(), "");
+    EXPECT_EQ(GetDotNetVersion(), "0.0");
+
+    // A framework folder holding a configuration DLL with a version resource.
+    CreateDirectoryA((net / "v0.9").c_str(), nullptr);
+    CreateDirectoryA((net / "v1.1").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(test::BuildFile("testing/comserver/cvn_comserver.dll").c_str(),
+                          (net / "v1.1\\mscorcfg.dll").c_str(), FALSE));
+    EXPECT_EQ(GetDotNetDir(), net.Path() + "\\v1.1\\");
+    TWinSystemValues system;
+    TVariables vars(system);
+    EXPECT_EQ(vars.ExpandVariables("%IsDotNetInstalled% %DotNetVersion% %DotNetDir%"),
+              "1 1.2.3.4 " + net.Path() + "\\v1.1");
+
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kDotNet, "InstallRoot", net.Path() + "\\missing\\"));
+    EXPECT_FALSE(IsDotNetInstalled());
+    EXPECT_EQ(vars.ExpandVariables("%IsDotNetInstalled%"), "0");
+}
+
+TEST_F(SystemFoldersWin, HotSyncPresence) {
+    KeyGuard robotics(HKEY_CURRENT_USER, "Software\\U.S. Robotics");
+    KeyGuard palm(HKEY_CURRENT_USER, "Software\\Palm Computing");
+    if (robotics.Existed() || palm.Existed()) GTEST_SKIP() << "the Palm desktop software is installed";
+    TWinSystemValues system;
+    TVariables vars(system);
+    EXPECT_EQ(vars.ExpandVariables("%IsHotSyncInstalled%"), "0");
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Palm Computing", &k), ERROR_SUCCESS);
+    RegCloseKey(k);
+    EXPECT_EQ(vars.ExpandVariables("%IsHotSyncInstalled%"), "1");
+}
+
+TEST_F(SystemFoldersWin, SystemValuesForVariables) {
+    TWinSystemValues system;
+    TVariables vars(system);
+    EXPECT_EQ(vars.ExpandVariables("%WinDir%|%SysDir%|%FontsDir%"),
+              GetWindowsDir() + "|" + GetSystemDir() + "|" + GetFontsDir());
+    EXPECT_EQ(vars.ExpandVariables("%WinDrive%"), GetWindowsDir().substr(0, 2));
+    EXPECT_EQ(system.SourceDir(), DropTrailingBackslash(FileDirOf(ProgramPath())));
+    std::vector<std::string> args = system.CommandLineArgs();
+    ASSERT_FALSE(args.empty());
+    EXPECT_EQ(args[0], ProgramPath());
+    EXPECT_EQ(vars.ExpandVariables("%IsNT%"), "1");
+    EXPECT_EQ(vars.ExpandVariables("%IsAdmin%"), "1");
+
+    std::string value;
+    EXPECT_TRUE(system.ReadRegistryText(TRegistryRoot::LocalMachine,
+                                        "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                                        value));
+    EXPECT_EQ(value, GetProgramFilesDir());
+    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::CurrentUser, "Software\\No\\Such\\Key", "", value));
+    // Numbers are not text.
+    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::LocalMachine,
+                                         "System\\CurrentControlSet\\Control\\Windows", "CSDVersion", value));
+}
+
+TEST_F(SystemFoldersWin, FileFacts) {
+    std::string dll = test::BuildFile("testing/comserver/cvn_comserver.dll");
+    TFileVersionInfo info;
+    ASSERT_TRUE(ReadFileVersion(dll, info));
+    EXPECT_EQ(info.signature, 0xFEEF04BDu);
+    EXPECT_EQ(FormatFileVersion(info.fileVersionMS, info.fileVersionLS), "1.2.3.4");
+    EXPECT_EQ(FormatFileVersion(info.productVersionMS, info.productVersionLS), "5.6.7.8");
+    // A file without a version resource, and a missing file, give version 0.
+    EXPECT_FALSE(ReadFileVersion(test::BuildFile("testing/comserver/cvn_testlib.tlb"), info));
+    EXPECT_EQ(info.fileVersionMS, 0u);
+    EXPECT_FALSE(ReadFileVersion("C:\\no\\such\\file.dll", info));
+
+    EXPECT_GT(GetFileSizeOf(dll), 0u);
+    EXPECT_EQ(GetFileSizeOf("C:\\no\\such\\file.dll"), 0u);
+
+    uint64_t kb = 0;
+    EXPECT_TRUE(GetDriveFreeKB(GetWindowsDir()[0], kb));
+    EXPECT_GT(kb, 0u);
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Y'; letter > 'D'; --letter) {
+        if (drives & (1u << (letter - 'A'))) continue;
+        EXPECT_FALSE(GetDriveFreeKB(letter, kb)) << letter;
+        break;
+    }
+}
+
+TEST_F(SystemFoldersWin, CreateFolderPathResults) {
+    test::TempFolder root("cvn-folders");
+    EXPECT_EQ(CreateFolderPath("C:\\"), FolderResult::NotCreatable);
+    EXPECT_EQ(CreateFolderPath("C:"), FolderResult::NotCreatable);
+    EXPECT_EQ(CreateFolderPath(root.Path()), FolderResult::Existed);
+    EXPECT_EQ(CreateFolderPath(root / "a\\b\\c\\"), FolderResult::Created);
+    EXPECT_TRUE(FolderExists(root / "a\\b\\c\\"));
+    // A parent that is a file cannot become a folder: the child is never tried.
+    HANDLE f = CreateFileA((root / "file").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    EXPECT_EQ(CreateFolderPath(root / "file\\sub\\child"), FolderResult::Failed);
+    EXPECT_FALSE(FolderExists(root / "file\\sub"));
+
+    SetFileAttributesA((root / "file").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(DeleteFileForced(root / "file"));
+    EXPECT_EQ(GetFileAttributesA((root / "file").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(DeleteFileForced(root / "file"));
+}
+
+} // namespace
+} // namespace cvn

@@ -10,6 +10,9 @@ packages=(
   gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev  # Windows build
   dpkg-dev                                                      # apt-get source
   wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-dejavu-core  # running it
+  # Wine's own fonts and the X extensions its display driver uses, for faithful windows
+  fonts-wine libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386 libxfixes3:i386
+  libxinerama1:i386 libxcomposite1:i386
   liblnk-utils                                                  # reading shortcuts in tests
 )
 

@@ -124,20 +124,29 @@ stop_wineserver() {
   unshared timeout 60 wineserver -w 2>/dev/null || unshared wineserver -k 2>/dev/null
 }
 
+wine_reg() {
+  unshared timeout 120 wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$state/wineboot.log" 2>&1
+}
+
+# Bumped whenever the prefix settings below change, so that old prefixes are made anew.
+prefix_version=2
+
 make_prefix() {
-  [ -f "$prefix/.cvn-ready" ] && return 0
+  [ "$(cat "$prefix/.cvn-ready" 2>/dev/null)" = "$prefix_version" ] && return 0
   local try
   for try in 1 2; do
     log "creating Wine prefix $prefix (takes a minute the first time)"
     unshared wineserver -k 2>/dev/null
     rm -rf "$prefix"
     mkdir -p "$prefix"
+    # A crash prints its backtrace instead of waiting on a dialog nobody sees. Without a
+    # window manager, Wine draws the window frames itself, as Windows does.
     if unshared timeout 300 wineboot --init >"$state/wineboot.log" 2>&1 &&
-      unshared timeout 120 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
-        /d 0 /f >>"$state/wineboot.log" 2>&1 &&
+      wine_reg 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0 &&
+      wine_reg 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N &&
       unshared timeout 120 wineserver -w && [ -f "$prefix/system.reg" ] &&
       [ -d "$prefix/drive_c/windows/system32" ]; then
-      touch "$prefix/.cvn-ready"
+      echo "$prefix_version" >"$prefix/.cvn-ready"
       return 0
     fi
     log "wineboot failed (attempt $try):"

@@ -145,10 +145,29 @@ std::string Flag(bool b) {
 }
 
 // Date and time texts; "/" in the date formats stands for the user's date separator.
-std::string DatePart(const TVariables& vars, char order) {
-    TSystemValues& sys = vars.System();
-    TLocalTime t = sys.LocalTime();
-    std::string sep = sys.DateSeparator();
+// The local time, read once per expansion so that a text combining several date
+// and time names never mixes two moments (say, the date before midnight and the
+// hour after it).
+class TClock {
+public:
+    explicit TClock(TSystemValues& sys) : sys_(&sys) {}
+    const TLocalTime& Now() {
+        if (!read_) {
+            now_ = sys_->LocalTime();
+            read_ = true;
+        }
+        return now_;
+    }
+
+private:
+    TSystemValues* sys_;
+    TLocalTime now_;
+    bool read_ = false;
+};
+
+std::string DatePart(const TVariables& vars, TClock& clock, char order) {
+    const TLocalTime& t = clock.Now();
+    std::string sep = vars.System().DateSeparator();
     std::string d = TwoDigits(t.day), m = TwoDigits(t.month), y = FourDigits(t.year);
     switch (order) {
     case 'U':
@@ -162,42 +181,50 @@ std::string DatePart(const TVariables& vars, char order) {
 
 struct TComputedName {
     std::string_view upperName;
-    std::string (*value)(const TVariables&);
+    std::string (*value)(const TVariables&, TClock&);
 };
 
 // In the order expansion applies them; %CmdLineParam% comes last on its own.
 const TComputedName kComputedNames[] = {
-    {"%ISADMIN%", [](const TVariables& v) { return Flag(v.System().IsAdmin()); }},
-    {"%ISNT%", [](const TVariables& v) { return Flag(v.System().IsNT()); }},
+    {"%ISADMIN%", [](const TVariables& v, TClock&) { return Flag(v.System().IsAdmin()); }},
+    {"%ISNT%", [](const TVariables& v, TClock&) { return Flag(v.System().IsNT()); }},
     {"%OSVERSION%",
-     [](const TVariables& v) {
+     [](const TVariables& v, TClock&) {
          TSystemValues& s = v.System();
          return std::to_string(s.OSVersionPart(1)) + "." + std::to_string(s.OSVersionPart(2)) + "." +
                 std::to_string(s.OSVersionPart(3));
      }},
-    {"%OSMAJORVERSION%", [](const TVariables& v) { return std::to_string(v.System().OSVersionPart(1)); }},
-    {"%OSMINORVERSION%", [](const TVariables& v) { return std::to_string(v.System().OSVersionPart(2)); }},
-    {"%COLORDEPTH%", [](const TVariables& v) { return std::to_string(v.System().ColorDepth()); }},
-    {"%CURRENTDAY%", [](const TVariables& v) { return TwoDigits(v.System().LocalTime().day); }},
-    {"%CURRENTHOUR%", [](const TVariables& v) { return TwoDigits(v.System().LocalTime().hour); }},
-    {"%CURRENTMINUTE%", [](const TVariables& v) { return TwoDigits(v.System().LocalTime().minute); }},
-    {"%CURRENTMONTH%", [](const TVariables& v) { return TwoDigits(v.System().LocalTime().month); }},
-    {"%CURRENTSECOND%", [](const TVariables& v) { return TwoDigits(v.System().LocalTime().second); }},
-    {"%CURRENTYEAR%", [](const TVariables& v) { return FourDigits(v.System().LocalTime().year); }},
-    {"%DATE%", [](const TVariables& v) { return DatePart(v, 'U'); }},
-    {"%EUROPEANDATE%", [](const TVariables& v) { return DatePart(v, 'E'); }},
-    {"%ISODATE%", [](const TVariables& v) { return DatePart(v, 'I'); }},
-    {"%SCREENHEIGHT%", [](const TVariables& v) { return std::to_string(v.System().ScreenHeight()); }},
-    {"%SCREENWIDTH%", [](const TVariables& v) { return std::to_string(v.System().ScreenWidth()); }},
-    {"%RAMMEMORY%", [](const TVariables& v) { return std::to_string(v.System().PhysicalMemoryMB()); }},
-    {"%SETUPHANDLE%", [](const TVariables& v) { return std::to_string(v.System().MainWindowHandle()); }},
+    {"%OSMAJORVERSION%",
+     [](const TVariables& v, TClock&) { return std::to_string(v.System().OSVersionPart(1)); }},
+    {"%OSMINORVERSION%",
+     [](const TVariables& v, TClock&) { return std::to_string(v.System().OSVersionPart(2)); }},
+    {"%COLORDEPTH%", [](const TVariables& v, TClock&) { return std::to_string(v.System().ColorDepth()); }},
+    {"%CURRENTDAY%", [](const TVariables&, TClock& c) { return TwoDigits(c.Now().day); }},
+    {"%CURRENTHOUR%", [](const TVariables&, TClock& c) { return TwoDigits(c.Now().hour); }},
+    {"%CURRENTMINUTE%", [](const TVariables&, TClock& c) { return TwoDigits(c.Now().minute); }},
+    {"%CURRENTMONTH%", [](const TVariables&, TClock& c) { return TwoDigits(c.Now().month); }},
+    {"%CURRENTSECOND%", [](const TVariables&, TClock& c) { return TwoDigits(c.Now().second); }},
+    {"%CURRENTYEAR%", [](const TVariables&, TClock& c) { return FourDigits(c.Now().year); }},
+    {"%DATE%", [](const TVariables& v, TClock& c) { return DatePart(v, c, 'U'); }},
+    {"%EUROPEANDATE%", [](const TVariables& v, TClock& c) { return DatePart(v, c, 'E'); }},
+    {"%ISODATE%", [](const TVariables& v, TClock& c) { return DatePart(v, c, 'I'); }},
+    {"%SCREENHEIGHT%",
+     [](const TVariables& v, TClock&) { return std::to_string(v.System().ScreenHeight()); }},
+    {"%SCREENWIDTH%", [](const TVariables& v, TClock&) { return std::to_string(v.System().ScreenWidth()); }},
+    {"%RAMMEMORY%",
+     [](const TVariables& v, TClock&) { return std::to_string(v.System().PhysicalMemoryMB()); }},
+    {"%SETUPHANDLE%",
+     [](const TVariables& v, TClock&) { return std::to_string(v.System().MainWindowHandle()); }},
     {"%ACTIVEDIALOGHANDLE%",
-     [](const TVariables& v) { return std::to_string(v.System().ActiveDialogHandle()); }},
-    {"%ISACTIVESYNCINSTALLED%", [](const TVariables& v) { return Flag(v.System().IsActiveSyncInstalled()); }},
-    {"%ISHOTSYNCINSTALLED%", [](const TVariables& v) { return Flag(v.System().IsHotSyncInstalled()); }},
-    {"%ISDOTNETINSTALLED%", [](const TVariables& v) { return Flag(v.System().IsDotNetInstalled()); }},
-    {"%DOTNETVERSION%", [](const TVariables& v) { return v.System().DotNetVersion(); }},
-    {"%ACTIVESYNCVERSION%", [](const TVariables& v) { return v.System().ActiveSyncVersion(); }},
+     [](const TVariables& v, TClock&) { return std::to_string(v.System().ActiveDialogHandle()); }},
+    {"%ISACTIVESYNCINSTALLED%",
+     [](const TVariables& v, TClock&) { return Flag(v.System().IsActiveSyncInstalled()); }},
+    {"%ISHOTSYNCINSTALLED%",
+     [](const TVariables& v, TClock&) { return Flag(v.System().IsHotSyncInstalled()); }},
+    {"%ISDOTNETINSTALLED%",
+     [](const TVariables& v, TClock&) { return Flag(v.System().IsDotNetInstalled()); }},
+    {"%DOTNETVERSION%", [](const TVariables& v, TClock&) { return v.System().DotNetVersion(); }},
+    {"%ACTIVESYNCVERSION%", [](const TVariables& v, TClock&) { return v.System().ActiveSyncVersion(); }},
 };
 
 constexpr std::string_view kCmdLineParam = "%CMDLINEPARAM%";
@@ -243,8 +270,9 @@ std::string TVariables::Expand(std::string_view text, bool escapeAmpersands, boo
         if (f.folder && !value.empty() && value.back() == '\\') value.pop_back();
         steps.push_back({f.upperName, std::move(value)});
     }
+    TClock clock(*system_);
     for (const auto& c : kComputedNames)
-        if (input.Contains(c.upperName)) steps.push_back({c.upperName, c.value(*this)});
+        if (input.Contains(c.upperName)) steps.push_back({c.upperName, c.value(*this, clock)});
     if (!inner && input.Contains(kCmdLineParam)) steps.push_back({kCmdLineParam, CommandLineParam(*this)});
 
     // Stored names, in the store's sorted order.
@@ -297,7 +325,8 @@ bool IsComputedVariable(std::string_view name) {
 }
 
 std::string TVariables::GetSystemValue(std::string_view name, bool fallback) const {
-    if (const TComputedName* c = FindComputed(name)) return c->value(*this);
+    TClock clock(*system_);
+    if (const TComputedName* c = FindComputed(name)) return c->value(*this, clock);
     if (EqualsNoCase(name, kCmdLineParam)) return CommandLineParam(*this);
     return fallback ? ExpandVariables(name) : std::string();
 }

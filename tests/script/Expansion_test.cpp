@@ -116,6 +116,11 @@ TEST_F(Expansion, DatesAndTimesUseTwoDigitFieldsAndTheSystemDateSeparator) {
     EXPECT_EQ(X("%Date% %EuropeanDate% %ISODate%"), "03/07/2004 07/03/2004 2004-03-07");
     sys.dateSeparator = ".";
     EXPECT_EQ(X("%Date% %EuropeanDate% %ISODate%"), "03.07.2004 07.03.2004 2004-03-07");
+
+    sys.tickingClock = true;
+    EXPECT_EQ(X("%CurrentSecond% %CurrentSecond% %CurrentMinute%:%CurrentSecond%"), "04 04 05:04")
+        << "one text, one moment";
+    EXPECT_EQ(X("%CurrentSecond%"), "05");
 }
 
 TEST_F(Expansion, ShellFoldersFollowTheAllUsersSwitch) {

@@ -39,6 +39,7 @@ public:
     uint32_t memoryMB = 268;
     int colorDepth = 32, screenWidth = 1024, screenHeight = 768;
     TLocalTime time{2004, 3, 7, 9, 5, 4};
+    bool tickingClock = false;
     std::string dateSeparator = "/";
     std::vector<std::string> args = {"D:\\Downloads\\setup.exe", "/silent", "second"};
     uintptr_t mainWindow = 1234, activeDialog = 0;
@@ -87,7 +88,13 @@ public:
     int ColorDepth() override { return ++calls, colorDepth; }
     int ScreenWidth() override { return ++calls, screenWidth; }
     int ScreenHeight() override { return ++calls, screenHeight; }
-    TLocalTime LocalTime() override { return ++calls, time; }
+    // Each read moves the clock on by one second, so a text that mixes two reads shows it.
+    TLocalTime LocalTime() override {
+        ++calls;
+        TLocalTime now = time;
+        if (tickingClock && ++time.second == 60) time.second = 0, ++time.minute;
+        return now;
+    }
     std::string DateSeparator() override { return ++calls, dateSeparator; }
     std::vector<std::string> CommandLineArgs() override { return ++calls, args; }
     uintptr_t MainWindowHandle() override { return ++calls, mainWindow; }

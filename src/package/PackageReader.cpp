@@ -130,9 +130,9 @@ template <typename Parse> PackageResult TPackageReader::LoadSection(int section,
 
 PackageResult TPackageReader::ReadProduct(TProductSection& out) {
     return LoadSection(kSecSettings, [&](ByteReader& r) {
-        TAppearance keep = std::move(out.settings.appearance);
-        out = ReadProductSection(r);
-        out.settings.appearance = std::move(keep);
+        TProductSection read = ReadProductSection(r);
+        read.settings.appearance = std::move(out.settings.appearance);
+        out = std::move(read);
     });
 }
 

@@ -57,7 +57,8 @@ struct TPackageLayout {
 // Reads the package appended to an executable. Open first; then any section
 // loader, in any order and as often as needed (start-up reads section 0 twice).
 // Every loader seeks to its section, reads only that section's bytes and reports
-// a damaged section by result; section 16 (the main archive) is only located.
+// a damaged section by result, leaving its output unchanged; section 16 (the
+// main archive) is only located.
 class TPackageReader {
 public:
     explicit TPackageReader(InputStream& stream) : stream_(stream) {}
@@ -69,6 +70,7 @@ public:
     const TPackageLayout& Layout() const { return layout_; }
     const TStartupFlags& Flags() const { return flags_; }
 
+    // Section 0; the appearance part of out.settings (section 2) is kept as it is.
     PackageResult ReadProduct(TProductSection& out);                             // 0
     PackageResult ReadLanguages(TLanguageSection& out);                          // 1
     PackageResult ReadAppearance(TAppearance& out);                              // 2

@@ -200,6 +200,18 @@ TEST(PackageReader, SectionLoadersWorkAloneInAnyOrderAndRepeat) {
     EXPECT_EQ(first, second);
     EXPECT_EQ(second.settings.appearance.windowTitle, "%SoftwareName% Setup");
     EXPECT_EQ(platforms.size(), 1u);
+
+    // A damaged section leaves what the caller holds untouched.
+    HandPackage hp = SamplePackage();
+    hp.sec[0].b.resize(40);
+    MemoryInputStream damaged(hp.Build());
+    TPackageReader r2(damaged);
+    ASSERT_TRUE(r2.Open());
+    TProductSection kept = second;
+    PackageResult res = r2.ReadProduct(kept);
+    EXPECT_EQ(res.status, PackageStatus::Corrupted);
+    EXPECT_NE(res.reason.find("section 0 (settings)"), std::string::npos) << res.reason;
+    EXPECT_EQ(kept, second);
 }
 
 TEST(PackageReader, LanguageCountZeroGivesOneUnnamedTable) {

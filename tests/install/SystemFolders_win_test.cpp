@@ -17,9 +17,7 @@
 namespace cvn {
 namespace {
 
-using test::KeyGuard;
-using test::ValueGuard;
-
+constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAPPMGR.EXE";
 constexpr const char* kCeServices = "SOFTWARE\\Microsoft\\Windows CE Services";
 constexpr const char* kDotNet = "SOFTWARE\\Microsoft\\.NETFramework";
@@ -27,6 +25,8 @@ constexpr const char* kDotNet = "SOFTWARE\\Microsoft\\.NETFramework";
 class SystemFoldersWin : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(services_.Ok()) << services_.Error(); }
+    // Tests that read a private registry leave no folder from it in the caches.
+    void TearDown() override { ResetSystemCaches(); }
     TSystemServicesScope services_;
 };
 
@@ -50,14 +50,15 @@ TEST_F(SystemFoldersWin, WellKnownFolders) {
 }
 
 TEST_F(SystemFoldersWin, FoldersAreCachedUntilReset) {
-    ValueGuard guard(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir");
-    std::string before = GetCommonFilesDir();
-    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
-                              "CommonFilesDir", "D:\\Elsewhere\\Common"));
-    EXPECT_EQ(GetCommonFilesDir(), before);
+    test::PrivateRoot machine(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(machine.Ok());
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir", "D:\\First\\Common"));
     ResetSystemCaches();
-    EXPECT_EQ(GetCommonFilesDir(), "D:\\Elsewhere\\Common");
+    EXPECT_EQ(GetCommonFilesDir(), "D:\\First\\Common");
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir", "D:\\Second"));
+    EXPECT_EQ(GetCommonFilesDir(), "D:\\First\\Common");
     ResetSystemCaches();
+    EXPECT_EQ(GetCommonFilesDir(), "D:\\Second");
 }
 
 TEST_F(SystemFoldersWin, ShellFoldersForUserAndAllUsers) {
@@ -86,14 +87,13 @@ TEST_F(SystemFoldersWin, ShellFoldersForUserAndAllUsers) {
 }
 
 TEST_F(SystemFoldersWin, ActiveSyncFolderAndVersion) {
-    KeyGuard appPath(HKEY_LOCAL_MACHINE, kAppPaths);
-    KeyGuard ceServices(HKEY_LOCAL_MACHINE, kCeServices);
-    if (appPath.Existed() || ceServices.Existed())
-        GTEST_SKIP() << "the desktop synchronisation software is installed";
-
+    std::string programFiles = ReadCurrentVersionValue("ProgramFilesDir");
+    test::PrivateRoot machine(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(machine.Ok());
+    ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", programFiles));
     ResetSystemCaches();
     EXPECT_FALSE(IsAppManagerRegistered());
-    EXPECT_EQ(GetActiveSyncDir(), GetProgramFilesDir() + "\\Microsoft ActiveSync\\");
+    EXPECT_EQ(GetActiveSyncDir(), programFiles + "\\Microsoft ActiveSync\\");
     EXPECT_EQ(GetActiveSyncVersion(), "0.0");
 
     ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kAppPaths, "", "C:\\Sync Tools\\CEAPPMGR.EXE"));
@@ -108,11 +108,14 @@ TEST_F(SystemFoldersWin, ActiveSyncFolderAndVersion) {
     EXPECT_EQ(GetActiveSyncVersion(), "0.0"); // both numbers are needed
     ASSERT_TRUE(test::SetRaw(HKEY_LOCAL_MACHINE, kCeServices, "MinorVersion", REG_DWORD, {7, 0, 0, 0}));
     EXPECT_EQ(vars.ExpandVariables("%ActiveSyncVersion%"), "3.7");
-    ResetSystemCaches();
 }
 
 TEST_F(SystemFoldersWin, DotNetFrameworkFolderAndVersion) {
-    ValueGuard root(HKEY_LOCAL_MACHINE, kDotNet, "InstallRoot");
+    test::PrivateRoot machine(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(machine.Ok());
+    EXPECT_FALSE(IsDotNetInstalled());
+    EXPECT_EQ(GetDotNetVersion(), "0.0");
+
     test::TempFolder net("cvn-dotnet");
     ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kDotNet, "InstallRoot", net.Path() + "\\"));
     EXPECT_TRUE(IsDotNetInstalled());
@@ -136,9 +139,8 @@ TEST_F(SystemFoldersWin, DotNetFrameworkFolderAndVersion) {
 }
 
 TEST_F(SystemFoldersWin, HotSyncPresence) {
-    KeyGuard robotics(HKEY_CURRENT_USER, "Software\\U.S. Robotics");
-    KeyGuard palm(HKEY_CURRENT_USER, "Software\\Palm Computing");
-    if (robotics.Existed() || palm.Existed()) GTEST_SKIP() << "the Palm desktop software is installed";
+    test::PrivateRoot user(HKEY_CURRENT_USER);
+    ASSERT_TRUE(user.Ok());
     TWinSystemValues system;
     TVariables vars(system);
     EXPECT_EQ(vars.ExpandVariables("%IsHotSyncInstalled%"), "0");

@@ -83,6 +83,57 @@ private:
     bool existed_;
 };
 
+// Sends this process's registry access under a predefined root (HKEY_LOCAL_MACHINE,
+// HKEY_CURRENT_USER) to a private, initially empty key for the guard's life. Tests
+// change "machine-wide" values there, so the other test programs that share the
+// Wine prefix and run at the same time never see them.
+class PrivateRoot {
+public:
+    explicit PrivateRoot(HKEY root) : root_(root) {
+        static int counter = 0;
+        path_ = "Software\\CvnTestPrivate\\Private-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS)
+            key_ = nullptr;
+        ok_ = key_ && RegOverridePredefKey(root_, key_) == ERROR_SUCCESS;
+    }
+    ~PrivateRoot() {
+        RegOverridePredefKey(root_, nullptr);
+        if (key_) RegCloseKey(key_);
+        SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+        // The parent key goes too when no other private root is left in it.
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\CvnTestPrivate");
+    }
+    PrivateRoot(const PrivateRoot&) = delete;
+    PrivateRoot& operator=(const PrivateRoot&) = delete;
+    bool Ok() const { return ok_; }
+
+private:
+    HKEY root_;
+    HKEY key_ = nullptr;
+    std::string path_;
+    bool ok_ = false;
+};
+
+// Deletes a key that did not exist before, but only while it has no sub-keys:
+// for a key others may add their own keys below.
+class EmptyKeyGuard {
+public:
+    EmptyKeyGuard(HKEY root, std::string key)
+        : root_(root), key_(std::move(key)), existed_(ValueGuard::KeyExists(root_, key_)) {}
+    ~EmptyKeyGuard() {
+        if (!existed_) RegDeleteKeyA(root_, key_.c_str());
+    }
+    EmptyKeyGuard(const EmptyKeyGuard&) = delete;
+    EmptyKeyGuard& operator=(const EmptyKeyGuard&) = delete;
+
+private:
+    HKEY root_;
+    std::string key_;
+    bool existed_;
+};
+
 inline bool SetText(HKEY root, const std::string& key, const std::string& name, const std::string& value,
                     DWORD type = REG_SZ) {
     HKEY k;
@@ -207,7 +258,7 @@ inline std::map<std::string, std::string> RunProbe(const std::string& arguments,
                                                    const char* wineVersion = nullptr) {
     const std::string appDefaults = "Software\\Wine\\AppDefaults";
     const std::string probeKey = appDefaults + "\\cvn_sysprobe.exe";
-    KeyGuard appDefaultsGuard(HKEY_CURRENT_USER, appDefaults);
+    EmptyKeyGuard appDefaultsGuard(HKEY_CURRENT_USER, appDefaults);
     ValueGuard versionGuard(HKEY_CURRENT_USER, probeKey, "Version");
     if (wineVersion) SetText(HKEY_CURRENT_USER, probeKey, "Version", wineVersion);
 

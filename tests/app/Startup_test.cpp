@@ -24,6 +24,11 @@ uint8_t Code(StatementCommand c) {
     return uint8_t(c);
 }
 
+// One spelling per path, whatever delimiters it was built with.
+std::string Normal(const fs::path& p) {
+    return p.lexically_normal().string();
+}
+
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -142,9 +147,13 @@ protected:
             {Code(StatementCommand::scMessageBox), {"", "ran", ""}, ""},
         };
     }
-    void TearDown() override { fs::remove_all(root); }
+    void TearDown() override {
+        run.reset(); // closes the package file
+        fs::remove_all(root);
+    }
 
     int Run(const std::vector<uint8_t>& bytes) {
+        run.reset();
         WriteAll(host.exePath, bytes);
         run = std::make_unique<TSetupRun>(host.system, host.Platform());
         host.run = run.get();
@@ -197,8 +206,8 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndCleansUpAtTheEnd) {
     EXPECT_EQ(host.filesAtScript, (std::set<std::string>{"readme.txt", "splash.bmp"}));
     EXPECT_EQ(Seen(), "C:\\Program Files\\Harbour Soft\\Tide Charts|" + (root / "temp" / "cvn001").string());
     ASSERT_EQ(host.extractedAfterPass.size(), 2u);
-    EXPECT_EQ(host.extractedAfterPass[0],
-              std::vector<std::string>{(root / "temp" / "cvn001" / "splash.bmp").string()});
+    ASSERT_EQ(host.extractedAfterPass[0].size(), 1u);
+    EXPECT_EQ(Normal(host.extractedAfterPass[0][0]), Normal(root / "temp" / "cvn001" / "splash.bmp"));
     EXPECT_EQ(host.extractedAfterPass[1].size(), 2u);
     EXPECT_EQ(*run->variables.Store().Find("%ProgramGroup%"), "Tide Charts");
     EXPECT_EQ(*run->variables.Store().Find("%Language%"), "English");

@@ -1,0 +1,40 @@
+#include "app/SetupRun.h"
+#include "app/Startup.h"
+#include "app/WinStartupHost.h"
+#include "ui/Application.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <exception>
+#include <memory>
+
+using namespace cvn;
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    // Shell links, pictures and type libraries need COM on this thread.
+    const bool com = SUCCEEDED(CoInitialize(nullptr));
+    int exitCode = kExitFailed;
+    {
+        std::unique_ptr<TWinStartupHost> host;
+        std::unique_ptr<TSetupRun> run;
+        // Whatever escapes the run still gets a message, and the run's clean-up
+        // (its destructor) removes the temporary setup folder.
+        try {
+            host = std::make_unique<TWinStartupHost>();
+            run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
+            exitCode = RunSetup(*run, *host);
+        } catch (const std::exception& e) {
+            if (host) host->CloseStartupWindows();
+            TApplication::Instance().ShowMessage(
+                std::string(kInternalErrorMessage) + "\n\n(" + e.what() + ")", MB_OK | MB_ICONERROR);
+        }
+    }
+    if (com) CoUninitialize();
+    return exitCode;
+}

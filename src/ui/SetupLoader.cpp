@@ -1,0 +1,104 @@
+#include "ui/SetupLoader.h"
+
+#include "ui/Application.h"
+
+namespace cvn {
+
+TFontSpec FontSpecFromRecord(const TFontRecord& font) {
+    TFontSpec spec;
+    if (!font.face.empty()) spec.face = font.face;
+    if (font.size > 0) spec.points = font.size;
+    // System colours (0x80000000 + index) are resolved when the font is applied.
+    spec.color = font.color & 0x80000000 ? GetSysColor(font.color & 0xFF) : COLORREF(font.color & 0xFFFFFF);
+    spec.bold = font.style & 1;
+    spec.italic = font.style & 2;
+    spec.underline = font.style & 4;
+    spec.strikeOut = font.style & 8;
+    spec.charset = font.charset;
+    return spec;
+}
+
+TfrmSetupLoader::~TfrmSetupLoader() {
+    // FormDestroy releases the reader while this part of the object still exists.
+    DestroyForm();
+}
+
+bool TfrmSetupLoader::CreateLoader() {
+    return CreateForm(TApplication::Instance().Handle(), TBorder::None, kClientWidth, kClientHeight,
+                      TApplication::Instance().Title());
+}
+
+void TfrmSetupLoader::FormCreate() {
+    loaderBitmap_ = GdiObject(LoadImageA(TApplication::Instance().ModuleInstance(), "LOADER", IMAGE_BITMAP, 0,
+                                         0, LR_CREATEDIBSECTION));
+    imlLoader_ = &AddImage(0, 0, kClientWidth, kClientHeight);
+    imlLoader_->bitmap = static_cast<HBITMAP>(loaderBitmap_.Get());
+    imlLoader_->stretch = true;
+    // Dark behind the labels even if the picture were missing.
+    SetColor(RGB(0x14, 0x2a, 0x48));
+
+    lblTitle_ = &AddLabel(9, 8, 281, 13);
+    lblTitle_->transparent = true;
+    lblTitle_->centreVertically = true;
+    lblMessage_ = &AddLabel(9, 32, 281, 67);
+    lblMessage_->transparent = true;
+    lblMessage_->align = DT_CENTER;
+    lblMessage_->centreVertically = true;
+    lblMessage_->wordWrap = true;
+    SetLabelFont(nullptr);
+
+    cvnZip_ = std::make_unique<TSetupCVNZip>();
+    cvnZip_->OnRestoreFile.Bind(this, &TfrmSetupLoader::cvnZipFileRestoreFile);
+    cvnZip_->OnProcessMessages.Bind(this, &TfrmSetupLoader::ArchiveBlockDone);
+}
+
+void TfrmSetupLoader::FormDestroy() {
+    cvnZip_.reset();
+}
+
+void TfrmSetupLoader::FormCloseQuery(bool& canClose) {
+    canClose = false;
+}
+
+LRESULT TfrmSetupLoader::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg == WM_SETCURSOR && LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        handled = true;
+        return TRUE;
+    }
+    return TForm::HandleMessage(msg, wp, lp, handled);
+}
+
+void TfrmSetupLoader::SetLabelFont(const TFontRecord* setupFont) {
+    TFontSpec spec = setupFont ? FontSpecFromRecord(*setupFont) : FontSpec();
+    spec.color = RGB(255, 255, 255);
+    spec.bold = true;
+    spec.points = 8;
+    SetFont(spec);
+}
+
+void TfrmSetupLoader::SetTexts(const std::string& title, const std::string& message) {
+    lblTitle_->caption = title;
+    lblMessage_->caption = message;
+    SetCaption(title);
+    if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TfrmSetupLoader::ShowNow() {
+    Show();
+    Repaint();
+}
+
+void TfrmSetupLoader::ArchiveBlockDone() {
+    TApplication::Instance().ProcessMessages();
+}
+
+void TfrmSetupLoader::cvnZipFileRestoreFile(int32_t memberId, std::string& target, bool& extract, int32_t,
+                                            int32_t&) {
+    if (OnSupportFile)
+        OnSupportFile(memberId, target, extract);
+    else
+        extract = false;
+}
+
+} // namespace cvn

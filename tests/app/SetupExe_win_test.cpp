@@ -1,0 +1,194 @@
+#include "SetupProcess_win.h"
+#include "TestPackage.h"
+
+#include "package/PackageReader.h"
+#include "package/StatementCodes.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace cvn;
+using namespace cvn::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+uint8_t Code(StatementCommand c) {
+    return uint8_t(c);
+}
+
+// Runs setup.exe with a package the test describes, in a folder of its own with a
+// private temporary folder, and lets the test talk to it.
+class SetupExe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stub = ReadText(SetupStubPath());
+        ASSERT_FALSE(stub.empty()) << "no setup.exe at " << SetupStubPath();
+        folder = MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        temp = folder + "\\temp";
+        CreateDirectoryA(temp.c_str(), nullptr);
+        pkg.supportFiles = {
+            {3, "splash.bmp", "%TempSetupDir%\\", BitmapFile(120, 80, 30, 90, 160)},
+            {7, "readme.txt", "%TempSetupDir%\\", "Read me first."},
+        };
+        pkg.package.Settings().appearance.splashPicture = "Splash.BMP";
+        // Shows where the support files are, so the test can look while the box is up.
+        pkg.package.eventScripts[0] = {
+            {Code(StatementCommand::scMessageBox), {"Probe", "%TempSetupDir%", ""}, ""}};
+    }
+    void TearDown() override { RemoveTree(folder); }
+
+    std::unique_ptr<SetupProcess> Start(std::vector<uint8_t> bytes) {
+        const std::string exe = folder + "\\setup.exe";
+        EXPECT_TRUE(WriteBytes(exe, bytes.data(), bytes.size()));
+        auto p = std::make_unique<SetupProcess>(exe, temp);
+        EXPECT_TRUE(p->Started());
+        return p;
+    }
+    std::unique_ptr<SetupProcess> Start() { return Start(pkg.Build(StubBytes())); }
+    std::vector<uint8_t> StubBytes() const { return std::vector<uint8_t>(stub.begin(), stub.end()); }
+    bool TempEmpty() const {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((temp + "\\*").c_str(), &fd);
+        bool empty = true;
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                std::string n = fd.cFileName;
+                if (n != "." && n != "..") empty = false;
+            } while (FindNextFileA(h, &fd));
+            FindClose(h);
+        }
+        return empty;
+    }
+
+    std::string stub;
+    std::string folder;
+    std::string temp;
+    TestPackage pkg;
+};
+
+} // namespace
+
+TEST_F(SetupExe, ExtractsSupportFilesForTheScriptAndRemovesThemAtTheEnd) {
+    // Enough data for the passes to take a moment, and to be stored in many blocks.
+    std::string big(3 << 20, '\0');
+    std::mt19937 rng(7);
+    for (char& c : big)
+        c = char(rng());
+    pkg.supportFiles.push_back({9, "data.bin", "%TempSetupDir%\\", big});
+    auto setup = Start();
+
+    // While the splash shows, the loader sits near the bottom right corner.
+    HWND loader = nullptr;
+    for (int i = 0; i < 1500 && !loader; ++i) {
+        loader = setup->FindWindowOfSize(300, 110);
+        if (!loader) Sleep(10);
+    }
+    ASSERT_TRUE(loader) << "the loader window never showed";
+    RECT r;
+    GetWindowRect(loader, &r);
+    EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) - 300 - 32);
+    EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) - 110 - 48);
+
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Probe");
+    const std::string tempSetupDir = box->text;
+    EXPECT_EQ(tempSetupDir, temp + "\\cvn001");
+    EXPECT_EQ(ReadText(tempSetupDir + "\\readme.txt"), "Read me first.");
+    EXPECT_EQ(ReadText(tempSetupDir + "\\data.bin"), big);
+    EXPECT_TRUE(PathExists(tempSetupDir + "\\splash.bmp"));
+    EXPECT_FALSE(setup->FindWindowOfSize(300, 110)) << "the loader is closed before the start-up script";
+    // A read-only support file goes too.
+    SetFileAttributesA((tempSetupDir + "\\readme.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetupProcess::PressOk(*box);
+
+    EXPECT_FALSE(setup->WaitForMessageBox(30s)) << "a package without pages ends without a message";
+    EXPECT_EQ(setup->WaitForExit(30s), 0);
+    EXPECT_TRUE(TempEmpty());
+}
+
+TEST_F(SetupExe, LeavesAnExistingTemporaryFolderAlone) {
+    CreateDirectoryA((temp + "\\cvn001").c_str(), nullptr);
+    WriteBytes(temp + "\\cvn001\\mine.txt", "mine", 4);
+    auto setup = Start();
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, temp + "\\cvn002");
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(30s), 0);
+    EXPECT_EQ(ReadText(temp + "\\cvn001\\mine.txt"), "mine");
+    EXPECT_FALSE(PathExists(temp + "\\cvn002"));
+}
+
+TEST_F(SetupExe, StartupScriptThatClosesEndsWithoutAMessage) {
+    pkg.AddPage("Welcome");
+    pkg.package.eventScripts[0] = {{Code(StatementCommand::scCloseWizard), {}, ""}};
+    auto setup = Start();
+    EXPECT_FALSE(setup->WaitForMessageBox(60s));
+    EXPECT_EQ(setup->WaitForExit(30s), 0);
+    EXPECT_TRUE(TempEmpty());
+}
+
+TEST_F(SetupExe, MissingCompanionsShowOnlyTheApplicationManagerMessage) {
+    pkg.package.flags.requiresActiveSync = 1;
+    pkg.package.flags.requiresHotSync = 1;
+    auto setup = Start();
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "Tide Charts needs ActiveSync.");
+    EXPECT_EQ(box->caption, "Corvane Setup");
+    EXPECT_EQ(box->icon, "information");
+    SetupProcess::PressOk(*box);
+    EXPECT_FALSE(setup->WaitForMessageBox(10s));
+    EXPECT_EQ(setup->WaitForExit(30s), 1);
+    EXPECT_TRUE(TempEmpty());
+}
+
+TEST_F(SetupExe, DamagedArchiveShowsTheReadersMessageAndCleansUp) {
+    auto bytes = pkg.Build(StubBytes());
+    MemoryInputStream s(bytes);
+    TPackageReader reader(s);
+    ASSERT_TRUE(reader.Open());
+    const size_t archive = reader.Layout().SectionStart(kSecMainArchive);
+    std::string tail(bytes.begin() + long(archive), bytes.end());
+    const size_t second = tail.find("cVNZ", tail.find("cVNZ") + 4);
+    ASSERT_NE(second, std::string::npos);
+    bytes[archive + second] = 'X';
+    auto setup = Start(bytes);
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "Invalid Corvane zip file type.");
+    EXPECT_EQ(box->caption, "Tide Charts Setup");
+    EXPECT_EQ(box->icon, "error");
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(30s), 1);
+    EXPECT_TRUE(TempEmpty());
+}
+
+TEST_F(SetupExe, ForeignFileGetsTheCorruptedDataMessage) {
+    auto bytes = pkg.Build(StubBytes());
+    bytes[bytes.size() - 4] = 'x';
+    auto setup = Start(bytes);
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, kCorruptedMessage);
+    EXPECT_EQ(box->caption, "Corvane Setup");
+    EXPECT_EQ(box->icon, "error");
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(30s), 1);
+    EXPECT_TRUE(TempEmpty());
+}
+
+TEST_F(SetupExe, PackageWithPagesSaysItCannotShowThemYet) {
+    pkg.AddPage("Welcome");
+    pkg.package.eventScripts[0].clear();
+    auto setup = Start();
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_NE(box->text.find("cannot display"), std::string::npos) << box->text;
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(30s), 0);
+    EXPECT_TRUE(TempEmpty());
+}

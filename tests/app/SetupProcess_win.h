@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace cvn::test {
+
+// One message box of the watched process, as the user would see it.
+struct SeenMessageBox {
+    HWND window = nullptr;
+    std::string caption;
+    std::string text;
+    std::string icon; // "error", "information", "warning", "question", "" for none or unknown
+};
+
+// A setup.exe started with a private temporary folder, watched from outside the way
+// a person would: its windows, its message boxes and its exit code.
+class SetupProcess {
+public:
+    // Starts `exe` with TEMP and TMP set to `tempFolder`.
+    SetupProcess(const std::string& exe, const std::string& tempFolder);
+    ~SetupProcess();
+    SetupProcess(const SetupProcess&) = delete;
+    SetupProcess& operator=(const SetupProcess&) = delete;
+
+    bool Started() const { return process_ != nullptr; }
+    // The next message box of the process, or nothing when the process ends or the
+    // time runs out first.
+    std::optional<SeenMessageBox> WaitForMessageBox(std::chrono::milliseconds timeout);
+    // Presses the box's OK button (or its only button).
+    static void PressOk(const SeenMessageBox& box);
+    // A visible top-level window of the process with that client size, if any.
+    HWND FindWindowOfSize(int clientWidth, int clientHeight) const;
+    // Waits for the end; the exit code, or -1 after a timeout (the process is then killed).
+    int WaitForExit(std::chrono::milliseconds timeout);
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Folders and files for a test run under the system's temporary folder.
+std::string MakeScratchFolder(const std::string& name);
+void RemoveTree(const std::string& path);
+bool WriteBytes(const std::string& path, const void* data, size_t size);
+std::string ReadText(const std::string& path);
+bool PathExists(const std::string& path);
+// setup.exe of this build: beside the test program's build folder.
+std::string SetupStubPath();
+
+} // namespace cvn::test

@@ -348,7 +348,7 @@ void TCorvaneInstall::RunAppManager() {
 void TCorvaneInstall::DeleteCarrierFiles() {
     if (aborted_) return;
     for (const TUninstallItem& item : log_)
-        if (item.kind == ukDeviceFile || item.kind == ukPlainFile) ctx_.platform->DeleteFile(item.path);
+        if (item.kind == ukDeviceFile || item.kind == ukPlainFile) ctx_.platform->RemoveFile(item.path);
     // Folders are logged parents first; removing them last-first lets a parent go
     // once its emptied children are gone.
     for (auto it = log_.rbegin(); it != log_.rend(); ++it)

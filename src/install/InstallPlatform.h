@@ -27,7 +27,7 @@ public:
     // folder or a bare drive is fine).
     virtual bool CreateFolderPath(const std::string& path) = 0;
     // Deletes a file, clearing a read-only attribute first; true when it is gone.
-    virtual bool DeleteFile(const std::string& path) = 0;
+    virtual bool RemoveFile(const std::string& path) = 0;
     // Removes a folder that is empty; false when it stays.
     virtual bool RemoveEmptyFolder(const std::string& path) = 0;
     // Creates or replaces the file with exactly these bytes.
@@ -62,5 +62,8 @@ public:
 
     virtual bool CreateShellLink(const TShellLinkSpec& link) = 0;
 };
+
+// The running Windows (InstallPlatform_win.cpp; Windows only).
+TInstallPlatform& WindowsInstallPlatform();
 
 } // namespace cvn

@@ -60,7 +60,7 @@ bool TFakePlatform::CreateFolderPath(const std::string& path) {
     return true;
 }
 
-bool TFakePlatform::DeleteFile(const std::string& path) {
+bool TFakePlatform::RemoveFile(const std::string& path) {
     auto it = files.find(Key(path));
     if (it == files.end()) return true;
     if (it->second.locked) return false;

@@ -60,7 +60,7 @@ public:
     bool FileExists(const std::string& path) override { return Has(path); }
     bool FolderExists(const std::string& path) override;
     bool CreateFolderPath(const std::string& path) override;
-    bool DeleteFile(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
     bool RemoveEmptyFolder(const std::string& path) override;
     bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     bool IsProtectedFile(const std::string& path) override {

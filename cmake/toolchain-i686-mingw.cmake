@@ -46,10 +46,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The ANSI (...A) Win32 functions: no UNICODE macro, single-byte texts throughout.
 set(CMAKE_C_FLAGS_INIT "-U UNICODE -U _UNICODE")
 set(CMAKE_CXX_FLAGS_INIT "-U UNICODE -U _UNICODE")
-# -O2 rather than the default -O3, at which GCC 12 reports false buffer overflows in
-# inlined standard algorithms (-Wstringop-overflow), fatal under -Werror.
-set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")
-set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")
+# GCC 12 reports false buffer overflows in inlined standard algorithms once it optimises
+# (-Wstringop-overflow, on by default), fatal under -Werror; -O2 rather than the default
+# -O3 keeps the inlining closer to the native builds.
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG -Wno-stringop-overflow" CACHE STRING "")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG -Wno-stringop-overflow" CACHE STRING "")
 
 get_filename_component(_cvn_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_cvn_root}/testing/wine/run-wine.sh")

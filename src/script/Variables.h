@@ -61,8 +61,9 @@ public:
     // empty text, or its expansion when fallback is set.
     std::string GetSystemValue(std::string_view name, bool fallback) const;
 
-    // The one way scripts, controls, the wizard and start-up assign a variable.
-    // Read-only names are refused silently.
+    // The one way scripts, controls, the wizard and start-up assign a variable. The
+    // name gets its percent signs where missing and is stored so; the value is
+    // expanded before it is stored. Read-only names are refused silently.
     void SetVariable(std::string_view name, std::string_view value, bool stripBackslash = false);
     static bool IsReadOnlyVariable(std::string_view name);
     // %InstallDir%, or a name that followed by a backslash is on the folder list.

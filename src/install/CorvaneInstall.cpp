@@ -57,7 +57,8 @@ std::string ApplicationIconFileName(std::string_view softwareName) {
     return name + ".ico";
 }
 
-TCorvaneInstall::TCorvaneInstall(const TInstallContext& context) : ctx_(context) {
+TCorvaneInstall::TCorvaneInstall(const TInstallContext& context)
+    : ctx_(context), queries_(*context.package, *context.selection, *context.conditions) {
     appManagerPath_ = WithTrailingBackslash(ctx_.platform->ActiveSyncDir()) + "CEAPPMGR.EXE";
     archive_.SetFiles(ctx_.archiveFiles);
     archive_.OnProgress.Bind(this, &TCorvaneInstall::ArchiveProgress);
@@ -130,14 +131,6 @@ const TFileRecord* TCorvaneInstall::FindFileRecord(int32_t memberId) const {
     return nullptr;
 }
 
-bool TCorvaneInstall::IsApplicationCabinet(const std::string& fileName) const {
-    const TDeviceApplications& apps = ctx_.package->deviceApplications;
-    if (ComponentListContains(apps.main.cabFiles, fileName)) return true;
-    return std::any_of(apps.extras.begin(), apps.extras.end(), [&](const TDeviceApplication& a) {
-        return ComponentListContains(a.cabFiles, fileName);
-    });
-}
-
 bool TCorvaneInstall::IsIconFile(const std::string& path) const {
     return EqualsNoCase(FileNameOf(path), ApplicationIconFileName(ctx_.package->Settings().softwareName));
 }
@@ -198,15 +191,8 @@ bool TCorvaneInstall::CreateInstallFolders() {
     std::stable_sort(folders.begin(), folders.end(),
                      [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
     for (const std::string& folder : folders) {
-        // Compared as stored, before expansion: "%InstallDir%\bin" serves the files
-        // whose target folder starts with "%InstallDir%\bin\".
-        const std::string prefix = WithTrailingBackslash(folder);
-        bool used =
-            std::any_of(ctx_.package->files.begin(), ctx_.package->files.end(), [&](const TFileRecord& f) {
-                return f.entry.targetDir.size() >= prefix.size() &&
-                       EqualsNoCase(std::string_view(f.entry.targetDir).substr(0, prefix.size()), prefix) &&
-                       ItemInstalled(f.entry.components, f.entry.condition);
-            });
+        // Only a folder into which a selected file goes is made.
+        const bool used = queries_.FolderIsUsed(folder);
         if (!used) continue;
         const std::string expanded = Expand(folder);
         if (Maintenance() && ctx_.platform->FolderExists(expanded)) continue;

@@ -5,6 +5,7 @@
 #include "install/InstallOverwrite.h"
 #include "package/SetupCVNZip.h"
 #include "package/UninstallData.h"
+#include "script/SelectionQueries.h"
 
 #include <cstdint>
 #include <string>
@@ -105,7 +106,6 @@ private:
     bool Maintenance() const;
     bool ItemInstalled(const std::string& components, const std::string& condition) const;
     const TFileRecord* FindFileRecord(int32_t memberId) const;
-    bool IsApplicationCabinet(const std::string& fileName) const;
     bool IsIconFile(const std::string& path) const;
     void Log(uint8_t kind, std::string path);
 
@@ -125,6 +125,7 @@ private:
     void WriteUninstallKey(bool logValues);
 
     TInstallContext ctx_;
+    TSelectionQueries queries_; // the package's items under the current selection
     int progressBase_ = 0;
     std::vector<TUninstallItem> log_;
     int currentBillboard_ = -1;

@@ -97,7 +97,7 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
     if (ctx_.platform->FileExists(target) && ctx_.platform->IsProtectedFile(target)) return;
 
     const std::string fileName = FileNameOf(target);
-    if (IsApplicationCabinet(fileName)) {
+    if (queries_.IsApplicationCabinet(fileName)) {
         kind = ukDeviceFile;
         Report(ipDetail, Message(kMsgDeviceFiles));
     } else if (EqualsNoCase(fileName, "CVNUNINST.DAT") && entry.condition == "uninstaller") {

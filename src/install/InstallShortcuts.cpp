@@ -21,10 +21,6 @@ constexpr int kMsgProgramGroupError = 16;
 constexpr int kMsgShortcutError = 24;
 constexpr const char* kProgramGroupFolder = "%ProgramGroupDir%\\";
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 bool IsFullPath(std::string_view path) {
     return (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
 }
@@ -64,12 +60,8 @@ bool TCorvaneInstall::CreateProgramGroupFolders() {
     std::vector<std::string> folders = ctx_.package->programGroupFolders;
     std::stable_sort(folders.begin(), folders.end(),
                      [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
-    const std::vector<TShortcutRecord>& shortcuts = ctx_.package->shortcuts;
     for (const std::string& folder : folders) {
-        const std::string prefix = WithTrailingBackslash(folder);
-        bool used = std::any_of(shortcuts.begin(), shortcuts.end(), [&](const TShortcutRecord& s) {
-            return StartsWithNoCase(s.folder, prefix) && ItemInstalled(s.components, s.condition);
-        });
+        const bool used = queries_.ShortcutFolderIsUsed(folder);
         if (!used) continue;
         const std::string expanded = Expand(folder);
         if (Maintenance() && ctx_.platform->FolderExists(expanded)) continue;
@@ -89,15 +81,8 @@ std::string TCorvaneInstall::ShortcutTarget(const TShortcutRecord& shortcut) con
     // folder as well would make a path that cannot exist.
     if (IsFullPath(expanded)) return expanded;
     // A file name (or a path below the installation folder): the folder of the
-    // first installed file of that name.
-    std::string folder = "%InstallDir%\\";
-    for (const TFileRecord& f : ctx_.package->files) {
-        if (EqualsNoCase(FileNameOf(f.entry.sourceName), expanded) &&
-            ItemInstalled(f.entry.components, f.entry.condition)) {
-            folder = WithTrailingBackslash(f.entry.targetDir);
-            break;
-        }
-    }
+    // first installed file of that name, else the installation folder.
+    const std::string folder = WithTrailingBackslash(queries_.FolderOfFile(expanded));
     return Expand(folder + shortcut.target);
 }
 

@@ -4,10 +4,9 @@
 #include <string>
 
 #include "install/InstallOverwrite.h"
+#include "script/CommandPlatform.h" // TMessageIcon, shared with the script commands
 
 namespace cvn {
-
-enum class TMessageIcon { Error, Warning, Information };
 
 // The overwrite prompt's content: the question with "<file>" already replaced, the
 // existing target, the new file's date and size, and the captions.

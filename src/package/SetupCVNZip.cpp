@@ -194,6 +194,7 @@ void TSetupCVNZip::ReadMember(int32_t id, const std::string& defaultTarget) {
     OnRestoreFile(id, target, extract, dosDateTime, owner);
     currentTarget_ = target;
     ownerValue_ = owner;
+    if (!continue_) return; // the handler ended the pass: no empty target is left behind
 
     if (extract) extract = files_->PrepareFolder(ExtractFileDir(target));
     if (extract && !files_->RemoveExisting(target)) {

@@ -335,6 +335,16 @@ TEST_F(ArchiveReader, ProgressHandlerCanEndThePass) {
     EXPECT_EQ(Extracted(1).size(), 65536u);
 }
 
+TEST_F(ArchiveReader, RestoreHandlerCanEndThePassBeforeAnythingIsCreated) {
+    zip.OnRestoreFile.Bind([this](int32_t id, std::string& target, bool&, int32_t, int32_t&) {
+        target = Target(id);
+        zip.Stop();
+    });
+    EXPECT_FALSE(Run(WriteArchive({{1, TextData(10)}})));
+    EXPECT_FALSE(FileExists(Target(1)));
+    EXPECT_EQ(zip.ErrorCode(), 0);
+}
+
 TEST_F(ArchiveReader, PassStartedWhileBusyIsRefused) {
     bool inner = true;
     zip.OnMessage.Bind([&](const std::string&) {

@@ -44,7 +44,7 @@ int32_t ClampPosition(double value, int32_t max) {
     return int32_t(value);
 }
 
-// Releases what a pass holds however it ends, exceptions included.
+// Clears busy however the pass ends, exceptions included.
 class PassScope {
 public:
     explicit PassScope(bool& busy) : busy_(busy) { busy_ = true; }

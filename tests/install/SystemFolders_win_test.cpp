@@ -37,13 +37,8 @@ std::string ShellPath(int csidl) {
 }
 
 TEST_F(SystemFoldersWin, WellKnownFolders) {
-    char win[MAX_PATH];
-    GetWindowsDirectoryA(win, MAX_PATH);
-    EXPECT_EQ(GetWindowsDir(), win);
-    EXPECT_FALSE(GetSystemDir().empty());
     EXPECT_EQ(GetTempDir().back(), '\\');
     EXPECT_TRUE(FolderExists(GetProgramFilesDir())) << GetProgramFilesDir();
-    EXPECT_EQ(GetProgramFilesDir(), ReadCurrentVersionValue("ProgramFilesDir"));
     EXPECT_TRUE(FolderExists(GetFontsDir())) << GetFontsDir();
     EXPECT_FALSE(GetPersonalDir().empty());
     EXPECT_EQ(ReadCurrentVersionValue("NoSuchValueAnywhere"), "");

@@ -10,12 +10,13 @@ namespace {
 
 const char kFormClass[] = "TCorvaneForm";
 
-void RegisterFormClass() {
+void RegisterFormClass(WNDPROC formProc) {
     static bool registered = false;
     if (registered) return;
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA; // replaced per window by TForm::WndProc through WM_NCCREATE
+    // Every form window starts in TForm::WndProc, which finds its object through WM_NCCREATE.
+    wc.lpfnWndProc = formProc;
     wc.hInstance = TApplication::Instance().ModuleInstance();
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = kFormClass;
@@ -52,7 +53,7 @@ void TForm::DestroyForm() {
 
 bool TForm::CreateForm(HWND owner, TBorder border, int clientWidth, int clientHeight,
                        const std::string& caption, DWORD extraExStyle) {
-    RegisterFormClass();
+    RegisterFormClass(&TForm::WndProc);
     owner_ = owner;
     DWORD style = WS_CLIPCHILDREN;
     DWORD exStyle = extraExStyle;

@@ -84,8 +84,8 @@ void TCorvaneInstall::Abort() {
 // --- helpers ------------------------------------------------------------------
 
 void TCorvaneInstall::Report(int kind, const std::string& text, int value) {
-    if (!OnInstallProgress) return;
     OnInstallProgress(*this, kind, text, value);
+    // The windows stay responsive (and a Cancel can arrive) with or without a sink.
     if (kind == ipStatus || kind == ipPosition) ctx_.ui->ProcessMessages();
 }
 

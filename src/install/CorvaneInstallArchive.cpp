@@ -157,7 +157,8 @@ void TCorvaneInstall::ArchiveNeedVolume(uint16_t disk, std::string& volumePath, 
     TNextDiskPrompt p;
     p.disk = disk;
     p.caption = Message(50);
-    p.message = Message(51, "<disk>", std::to_string(disk));
+    // Shown as a label caption: "&" in the names must not become an accelerator.
+    p.message = ctx_.languages->Text(51, {{"<disk>", std::to_string(disk)}}, true);
     p.pathLabel = Message(52);
     p.browse = Message(57);
     p.ok = Message(0);

@@ -474,6 +474,15 @@ TEST_F(EngineWin, ShortcutsRegistryValuesAndTheUninstallEntry) {
     EXPECT_EQ(values, 4 + 12);
 }
 
+TEST_F(EngineWin, TheUninstallerTravelsAsDataAndIsWrittenAsAProgram) {
+    AddFile(1, "CVNUNINST.DAT", "%InstallDir%\\", omAlways, "", "uninstaller");
+    Build();
+    engine_->InstallFiles();
+    EXPECT_EQ(ReadWholeFile(Installed("cvnuninst.exe")), Data(1));
+    EXPECT_EQ(GetFileAttributesA(Installed("CVNUNINST.DAT").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Log().back(), "3 " + Installed("cvnuninst.exe"));
+}
+
 TEST_F(EngineWin, CarrierFilesGoAgainAfterADeviceOnlyInstall) {
     model_.installFolders = {"%InstallDir%\\Device"};
     model_.deviceApplications.main.cabFiles = "app.cab";

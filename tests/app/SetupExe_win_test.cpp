@@ -18,6 +18,19 @@ uint8_t Code(StatementCommand c) {
     return uint8_t(c);
 }
 
+// Whether the screen shows a matching colour at (x, y) within a second: windows of
+// another process paint in their own time.
+template <typename Match> bool WaitForScreenColour(int x, int y, Match match) {
+    for (int i = 0; i < 100; ++i) {
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, x, y);
+        ReleaseDC(nullptr, screen);
+        if (match(c)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 // Runs setup.exe with a package the test describes, in a folder of its own with a
 // private temporary folder, and lets the test talk to it.
 class SetupExe : public ::testing::Test {
@@ -90,6 +103,26 @@ TEST_F(SetupExe, ExtractsSupportFilesForTheScriptAndRemovesThemAtTheEnd) {
     GetWindowRect(loader, &r);
     EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) - 300 - 32);
     EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) - 110 - 48);
+    // It shows its picture (blue under the labels) and refuses to close.
+    PostMessageA(loader, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForScreenColour(r.left + 150, r.top + 100, [](COLORREF c) {
+        return GetBValue(c) > 60 && GetBValue(c) > GetRValue(c) + 30;
+    })) << "the loader picture never showed";
+    EXPECT_TRUE(IsWindowVisible(loader));
+
+    // The splash: the picture's size, centred, on top, showing the picture.
+    HWND splash = nullptr;
+    for (int i = 0; i < 500 && !splash; ++i) {
+        splash = setup->FindWindowOfSize(120, 80);
+        if (!splash) Sleep(10);
+    }
+    ASSERT_TRUE(splash);
+    GetWindowRect(splash, &r);
+    EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 60);
+    EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 40);
+    EXPECT_TRUE(GetWindowLongA(splash, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(
+        WaitForScreenColour(r.left + 60, r.top + 40, [](COLORREF c) { return c == RGB(30, 90, 160); }));
 
     auto box = setup->WaitForMessageBox(60s);
     ASSERT_TRUE(box);

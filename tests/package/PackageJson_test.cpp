@@ -32,7 +32,7 @@ std::string FromText(const std::string& text, TPackage& out) {
 
 TEST(PackageJson, ModelSurvivesPrintingAndParsing) {
     TPackage p = Sample();
-    p.Settings().description = std::string("bytes \x01\x1f\x7f\x80\xe9\xff \"q\" \\ end", 24);
+    p.Settings().description = "bytes \x01\x1f\x7f\x80\xe9\xff \"q\" \\ end";
     p.files[0].entry.fontName = "tab\tnew\nline";
     p.progress.factor = 100.0 / 3.0;
     p.customVariables[0].registry.word1 = 0xFFFF;

@@ -187,13 +187,16 @@ bool TCorvaneInstall::CreateInstallFolders() {
     }
     if (!Maintenance()) Log(ukDirectory, installDir);
 
-    std::vector<std::string> folders = ctx_.package->installFolders;
+    return CreateUsedFolders(ctx_.package->installFolders, &TSelectionQueries::FolderIsUsed);
+}
+
+bool TCorvaneInstall::CreateUsedFolders(std::vector<std::string> folders,
+                                        bool (TSelectionQueries::*isUsed)(std::string_view) const) {
     std::stable_sort(folders.begin(), folders.end(),
                      [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
     for (const std::string& folder : folders) {
-        // Only a folder into which a selected file goes is made.
-        const bool used = queries_.FolderIsUsed(folder);
-        if (!used) continue;
+        // Only a folder that a selected item goes into is made.
+        if (!(queries_.*isUsed)(folder)) continue;
         const std::string expanded = Expand(folder);
         if (Maintenance() && ctx_.platform->FolderExists(expanded)) continue;
         if (!ctx_.platform->CreateFolderPath(expanded)) {

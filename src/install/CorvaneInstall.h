@@ -119,6 +119,10 @@ private:
     // CreateShortcuts steps.
     bool CreateProgramGroup();
     bool CreateProgramGroupFolders();
+    // Creates, in case-insensitive order, each of `folders` that a selected item uses
+    // (`isUsed`), logging what it made; false after a folder could not be made.
+    bool CreateUsedFolders(std::vector<std::string> folders,
+                           bool (TSelectionQueries::*isUsed)(std::string_view) const);
     void CreateShortcut(const TShortcutRecord& shortcut);
     std::string ShortcutTarget(const TShortcutRecord& shortcut) const;
 

@@ -57,21 +57,7 @@ bool TCorvaneInstall::CreateProgramGroup() {
 }
 
 bool TCorvaneInstall::CreateProgramGroupFolders() {
-    std::vector<std::string> folders = ctx_.package->programGroupFolders;
-    std::stable_sort(folders.begin(), folders.end(),
-                     [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
-    for (const std::string& folder : folders) {
-        const bool used = queries_.ShortcutFolderIsUsed(folder);
-        if (!used) continue;
-        const std::string expanded = Expand(folder);
-        if (Maintenance() && ctx_.platform->FolderExists(expanded)) continue;
-        if (!ctx_.platform->CreateFolderPath(expanded)) {
-            FailFolder();
-            return false;
-        }
-        Log(ukDirectory, expanded);
-    }
-    return true;
+    return CreateUsedFolders(ctx_.package->programGroupFolders, &TSelectionQueries::ShortcutFolderIsUsed);
 }
 
 std::string TCorvaneInstall::ShortcutTarget(const TShortcutRecord& shortcut) const {

@@ -120,11 +120,12 @@ bool TWinStartupHost::ShowSplash(const std::string& picturePath) {
 void TWinStartupHost::Wait(unsigned milliseconds) {
     const DWORD start = GetTickCount();
     TApplication& app = TApplication::Instance();
-    while (GetTickCount() - start < milliseconds) {
+    for (;;) {
         app.ProcessMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - (GetTickCount() - start), QS_ALLINPUT);
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
     }
-    app.ProcessMessages();
 }
 
 void TWinStartupHost::CloseStartupWindows() {

@@ -413,14 +413,30 @@ TEST(StartupPieces, LoaderPlacesAndTemporaryFolderNames) {
     EXPECT_EQ(CentredPlace(200, 100, 301, 111).left, 100 - 150);
 }
 
-TEST(StartupPieces, CleanUpIsSafeOnAFreshRunAndTwice) {
+TEST(StartupPieces, CleanUpIsSafeOnAFreshRunAndTwiceAndKeepsOtherFiles) {
     TFakeSystemValues system;
     TFakePc pc;
     TSetupRun run(system, {&pc, &pc, &pc, &pc});
     run.CleanUp();
     run.CleanUp();
-    run.extractedSupportFiles = {"/nonexistent/cvn-file"};
-    run.tempSetupDir = "/nonexistent/cvn001";
+
+    // A file someone else put into the folder keeps the folder; the removal fails quietly.
+    const fs::path dir = fs::temp_directory_path() / "cvn-cleanup-test" / "cvn001";
+    fs::remove_all(dir.parent_path());
+    fs::create_directories(dir);
+    std::ofstream(dir / "support.txt") << "ours";
+    std::ofstream(dir / "theirs.txt") << "theirs";
+    run.tempSetupDir = dir.string();
+    run.extractedSupportFiles = {(dir / "support.txt").string(), (dir / "gone-already.txt").string()};
+    run.package.files.resize(3);
     run.CleanUp();
     EXPECT_TRUE(run.extractedSupportFiles.empty());
+    EXPECT_TRUE(run.package.files.empty());
+    EXPECT_FALSE(fs::exists(dir / "support.txt"));
+    EXPECT_TRUE(fs::exists(dir / "theirs.txt"));
+
+    fs::remove(dir / "theirs.txt");
+    run.CleanUp();
+    EXPECT_FALSE(fs::exists(dir)) << "an empty folder goes at the next clean-up";
+    fs::remove_all(dir.parent_path());
 }

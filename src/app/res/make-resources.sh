@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Draws the loader window's background (300 x 110, resource "LOADER") with
-# ImageMagick and writes it as an uncompressed 24-bit BMP, the form LoadBitmap reads
-# on every Windows version. The result is committed; run this only to change the look.
-#   bash src/app/res/make-loader-bitmap.sh [output.bmp]
+# Draws the setup's pictures with ImageMagick: the loader window's background
+# (300 x 110, resource "LOADER") as an uncompressed 24-bit BMP, the form LoadBitmap
+# reads on every Windows version, and the program icon (resource "MAINICON", 16, 32
+# and 48 pixels). The results are committed; run this only to change the look.
+#   bash src/app/res/make-resources.sh [output folder]
 set -euo pipefail
-out=${1:-"$(dirname "$0")/loader.bmp"}
+dir=${1:-"$(dirname "$0")"}
+out=$dir/loader.bmp
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -33,3 +35,15 @@ convert "$tmp/loader.png" -fill '#3fa7d6' -stroke none \
     -fill 'rgba(63,167,214,0.3)' -draw "circle 30,101 32,101" \
     -alpha off -type TrueColor BMP3:"$out"
 echo "wrote $out"
+
+# The icon: the same arcs in white on the night-blue tile.
+for size in 16 32 48; do
+  stroke=$((size / 8 > 1 ? size / 8 : 1))
+  convert -size ${size}x${size} xc:none -fill '#1d3557' -draw "roundrectangle 0,0 $((size - 1)),$((size - 1)) $((size / 6)),$((size / 6))" \
+      -fill none -stroke white -strokewidth $stroke \
+      -draw "circle $((size - 2)),$((size - 2)) $((size - 2)),$((size / 5))" \
+      -stroke '#3fa7d6' -draw "circle $((size - 2)),$((size - 2)) $((size - 2)),$((size / 2))" \
+      "$tmp/icon-$size.png"
+done
+convert "$tmp/icon-16.png" "$tmp/icon-32.png" "$tmp/icon-48.png" "$dir/setup.ico"
+echo "wrote $dir/setup.ico"

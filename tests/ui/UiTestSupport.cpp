@@ -1,0 +1,83 @@
+#include "UiTestSupport.h"
+
+#include <map>
+
+namespace cvn::test {
+
+namespace {
+
+std::map<UINT_PTR, std::function<void()>>& Pending() {
+    static std::map<UINT_PTR, std::function<void()>> pending;
+    return pending;
+}
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    auto it = Pending().find(id);
+    if (it == Pending().end()) return;
+    auto action = std::move(it->second);
+    Pending().erase(it);
+    action();
+}
+
+struct FindState {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
+    auto* st = reinterpret_cast<FindState*>(lp);
+    char text[512] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (IsWindowVisible(hwnd) && st->caption == text) {
+        st->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void After(unsigned milliseconds, std::function<void()> action) {
+    UINT_PTR id = SetTimer(nullptr, 0, milliseconds, TimerProc);
+    Pending()[id] = std::move(action);
+}
+
+void CancelPending() {
+    for (auto& [id, action] : Pending())
+        KillTimer(nullptr, id);
+    Pending().clear();
+}
+
+HWND FindThreadWindow(const std::string& caption) {
+    FindState st{caption};
+    EnumThreadWindows(GetCurrentThreadId(), FindProc, reinterpret_cast<LPARAM>(&st));
+    return st.found;
+}
+
+std::string MessageBoxText(HWND box) {
+    char text[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+void PressButton(HWND window, int id) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+POINT ChildPosition(HWND parent, int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(parent, id), &r);
+    POINT p{r.left, r.top};
+    ScreenToClient(parent, &p);
+    return p;
+}
+
+SIZE ChildSize(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+} // namespace cvn::test

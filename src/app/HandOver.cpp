@@ -13,10 +13,4 @@ int HandOver(TSetupRun& run, TStartupHost& host) {
     return kExitOk;
 }
 
-int RunInstallationWithoutPages(TSetupRun& run, TStartupHost&) {
-    // No install engine yet: there is nothing to install with, so the run ends here.
-    run.CleanUp();
-    return kExitOk;
-}
-
 } // namespace cvn

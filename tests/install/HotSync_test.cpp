@@ -1,6 +1,8 @@
 #include "install/HotSync.h"
 #include "install/HotSyncUsers.h"
 
+#include "core/ByteWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -22,27 +24,25 @@ struct UserSpec {
 // users.dat as the desktop software writes it: count, header, then the records, each
 // but the last followed by its variable part and the 0x01 0x80 marker.
 std::vector<uint8_t> UsersDat(const std::vector<UserSpec>& users, int count = -1) {
-    std::vector<uint8_t> d;
-    d.push_back(uint8_t(count < 0 ? users.size() : size_t(count)));
-    d.insert(d.end(), 12, 0xEE);
+    ByteWriter w;
+    w.U8(uint8_t(count < 0 ? users.size() : size_t(count)));
+    w.Bytes(std::string(12, '\xEE'));
     for (size_t i = 0; i < users.size(); ++i) {
         const auto& u = users[i];
-        d.push_back(uint8_t(u.id));
-        d.push_back(uint8_t(u.id >> 8));
-        d.push_back(0x5A);
-        d.push_back(0x5A);
-        d.push_back(uint8_t(u.name.size()));
-        d.insert(d.end(), u.name.begin(), u.name.end());
-        d.push_back(uint8_t(u.folder.size()));
-        d.insert(d.end(), u.folder.begin(), u.folder.end());
-        d.push_back(0x00);
+        w.U16(u.id);
+        w.U16(0x5A5A);
+        w.U8(uint8_t(u.name.size()));
+        w.Bytes(u.name);
+        w.U8(uint8_t(u.folder.size()));
+        w.Bytes(u.folder);
+        w.U8(0);
         if (i + 1 < users.size()) {
-            d.insert(d.end(), u.filler.begin(), u.filler.end());
-            d.push_back(0x01);
-            d.push_back(0x80);
+            w.Bytes(std::span<const uint8_t>(u.filler));
+            w.U8(0x01);
+            w.U8(0x80);
         }
     }
-    return d;
+    return w.Take();
 }
 
 const std::vector<UserSpec> kThreeUsers = {

@@ -16,4 +16,9 @@ std::string SizeText(uint64_t value, TSizeUnit unit, const std::string& decimalS
 // The user's decimal separator ("." when the system gives none).
 std::string SystemDecimalSeparator();
 
+// SizeText with the user's decimal separator.
+inline std::string SizeText(uint64_t value, TSizeUnit unit) {
+    return SizeText(value, unit, SystemDecimalSeparator());
+}
+
 } // namespace cvn

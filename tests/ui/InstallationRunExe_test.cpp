@@ -184,6 +184,27 @@ TEST_F(InstallationRunExe, AnUnreadableInstallDriveRunsTheErrorScriptAndEnds) {
     EXPECT_EQ(setup->WaitForExit(60s), 1);
 }
 
+TEST_F(InstallationRunExe, NotEnoughFreeSpaceEndsBeforeAnythingIsCopied) {
+    // The records claim far more than any test machine has free (kilobytes of 1000 bytes).
+    for (int32_t id = 20; id < 2020; ++id) {
+        TFileRecord r;
+        r.memberId = id;
+        r.fileSize = 0xFFFFFFFFu;
+        r.entry.sourceName = "C:\\Build\\huge" + std::to_string(id) + ".bin";
+        r.entry.targetDir = "%InstallDir%\\";
+        pkg.package.files.push_back(r);
+    }
+    pkg.package.eventScripts[1] = {Box("before copying")};
+    pkg.package.eventScripts[4] = {Box("error script")};
+    auto setup = Start();
+    const std::string drive(1, target[0]);
+    Confirm(*setup, "Drive " + drive + " have not space to install Tide Charts.");
+    // No error script and no copy follow.
+    EXPECT_FALSE(setup->WaitForMessageBox(1500ms));
+    EXPECT_EQ(setup->WaitForExit(60s), 1);
+    EXPECT_FALSE(PathExists(target));
+}
+
 TEST_F(InstallationRunExe, CancelDuringTheCopyAskedWithYesStopsTheRun) {
     AddFile(20, "big.bin", RandomBytes(8 << 20, 2));
     AddFile(21, "after.txt", "never");

@@ -90,6 +90,24 @@ protected:
     TestPackage pkg;
 };
 
+// Presses Cancel in the copying-files window as soon as it shows, then answers message 9 with Yes.
+void CancelCopyWithYes(SetupProcess& setup) {
+    HWND window = nullptr;
+    for (int i = 0; i < 3000 && !window; ++i) {
+        window = setup.FindWindowOfSize(297, 129);
+        if (!window) Sleep(5);
+    }
+    ASSERT_NE(window, nullptr) << "no copying-files window";
+    PressOnForm(window, TfrmCopyingFiles::btnCancel);
+    auto ask = setup.WaitForMessageBox(60s);
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->text, "Setup is copying the files. Do you want close the Setup?");
+    EXPECT_EQ(ask->icon, "question");
+    PressOnForm(ask->window, IDYES);
+    for (int i = 0; i < 500 && IsWindowVisible(ask->window); ++i)
+        Sleep(10);
+}
+
 struct FormSearch {
     int id;
     HWND found = nullptr;
@@ -212,22 +230,7 @@ TEST_F(InstallationRunExe, CancelDuringTheCopyAskedWithYesStopsTheRun) {
     pkg.package.eventScripts[3] = {Box("closing %IsFinishingSetup%")};
     auto setup = Start();
 
-    HWND window = nullptr;
-    for (int i = 0; i < 3000 && !window; ++i) {
-        window = setup->FindWindowOfSize(297, 129);
-        if (!window) Sleep(5);
-    }
-    ASSERT_NE(window, nullptr) << "no copying-files window";
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(TfrmCopyingFiles::btnCancel, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, TfrmCopyingFiles::btnCancel)));
-    auto ask = setup->WaitForMessageBox(60s);
-    ASSERT_TRUE(ask);
-    EXPECT_EQ(ask->text, "Setup is copying the files. Do you want close the Setup?");
-    EXPECT_EQ(ask->icon, "question");
-    PostMessageA(ask->window, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(ask->window, IDYES)));
-    for (int i = 0; i < 500 && IsWindowVisible(ask->window); ++i)
-        Sleep(10);
+    CancelCopyWithYes(*setup);
     // The close script runs once, as a cancel rather than a finish; no script after copying.
     Confirm(*setup, "closing 0");
     EXPECT_EQ(setup->WaitForExit(60s), 1);
@@ -289,4 +292,22 @@ TEST_F(InstallationRunExe, AVolumeMovedElsewhereIsFoundThroughTheNextDiskPrompt)
     EXPECT_EQ(setup->WaitForExit(60s), 0);
     EXPECT_EQ(ReadText(target + "\\one.bin"), first);
     EXPECT_EQ(ReadText(target + "\\two.bin"), second);
+}
+
+TEST_F(InstallationRunExe, ACloseScriptThatKeepsTheSetupLetsTheCopyGoOn) {
+    const std::string big = RandomBytes(8 << 20, 5);
+    AddFile(20, "big.bin", big);
+    AddFile(21, "after.txt", "copied");
+    pkg.package.eventScripts[2] = {Box("after copying")};
+    pkg.package.eventScripts[3] = {Box("closing %IsFinishingSetup%"),
+                                   {uint8_t(StatementCommand::scAssign), {"%CanClose%", "0", ""}, ""}};
+    auto setup = Start();
+    CancelCopyWithYes(*setup);
+    Confirm(*setup, "closing 0");
+    // The copy was not stopped: every file arrives and the run ends normally.
+    Confirm(*setup, "after copying");
+    Confirm(*setup, "closing 1");
+    EXPECT_EQ(setup->WaitForExit(60s), 0);
+    EXPECT_EQ(ReadText(target + "\\big.bin"), big);
+    EXPECT_EQ(ReadText(target + "\\after.txt"), "copied");
 }

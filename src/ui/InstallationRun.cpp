@@ -214,6 +214,14 @@ void TInstallationRun::RunInstallation() {
         if (ctx_.wizard) {
             RECT r{};
             GetWindowRect(ctx_.wizard, &r);
+            if (!ctx_.engine.package->billboards.empty()) {
+                // Billboards go above the wizard, which moves down near the bottom of the screen.
+                const int width = r.right - r.left, height = r.bottom - r.top;
+                r.left = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+                r.top = GetSystemMetrics(SM_CYSCREEN) - height - 48;
+                SetWindowPos(ctx_.wizard, nullptr, r.left, r.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             engine_->SetProgressTop(r.top);
         }
     } else {
@@ -274,7 +282,16 @@ void TInstallationRun::RunInstallation() {
             EndRun();
             return;
         }
-        if (ctx_.wizard) ShowWindow(ctx_.wizard, SW_SHOW);
+        if (ctx_.wizard) {
+            if (progressOnPage_ && !ctx_.engine.package->billboards.empty()) {
+                RECT r{};
+                GetWindowRect(ctx_.wizard, &r);
+                SetWindowPos(ctx_.wizard, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - (r.right - r.left) / 2,
+                             GetSystemMetrics(SM_CYSCREEN) / 2 - (r.bottom - r.top) / 2, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            ShowWindow(ctx_.wizard, SW_SHOW);
+        }
     }
     const bool completed = !engine_->Aborted() && !terminated_;
     EndRun();

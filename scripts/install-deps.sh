@@ -5,9 +5,10 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format  # native and sanitizer builds
+  cmake ninja-build g++ clang libclang-rt-14-dev llvm clang-format  # native and sanitizer builds
   googletest libgtest-dev libgmock-dev libbenchmark-dev libbz2-dev bzip2
   gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev  # Windows build
+  mingw-w64-tools                                               # widl for the COM test server
   dpkg-dev                                                      # apt-get source
   wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-dejavu-core  # running it
   # Wine's own fonts and the X extensions its display driver uses, for faithful windows

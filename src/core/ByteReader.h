@@ -63,7 +63,8 @@ public:
     // Zero-terminated text; the zero byte is consumed and not part of the text.
     std::string Str(const char* what = "text") {
         const uint8_t* start = data_.data() + pos_;
-        const void* zero = std::memchr(start, 0, Remaining());
+        // memchr must not see the null pointer of an empty span, even for no bytes.
+        const void* zero = Remaining() ? std::memchr(start, 0, Remaining()) : nullptr;
         if (!zero) Fail(what, 0, "has no terminating zero byte before the end of its section");
         size_t len = static_cast<const uint8_t*>(zero) - start;
         std::string s(reinterpret_cast<const char*>(start), len);

@@ -55,6 +55,9 @@ TEST(ByteReader, NeverReadsPastItsRange) {
     const uint8_t negative[] = {0xff, 0xff, 0xff, 0xff};
     ByteReader n(negative);
     EXPECT_THROW(n.Counted(), FormatError);
+
+    ByteReader empty(std::span<const uint8_t>{}); // an empty section has no data pointer at all
+    EXPECT_THROW(empty.Str(), FormatError);
 }
 
 TEST(ByteReader, CountRejectsMoreRecordsThanBytesLeft) {

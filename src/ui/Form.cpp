@@ -34,11 +34,26 @@ int PointsToHeight(int points) {
 
 } // namespace
 
-GdiObject CreateFontFromSpec(const TFontSpec& spec) {
-    return GdiObject(CreateFontA(PointsToHeight(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
-                                 spec.italic, spec.underline, spec.strikeOut, spec.charset,
+GdiObject CreateFontFromSpec(const TFontSpec& font) {
+    return GdiObject(CreateFontA(PointsToHeight(font.points), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                                 font.italic, font.underline, font.strikeOut, font.charset,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str()));
+                                 DEFAULT_PITCH | FF_DONTCARE, font.face.c_str()));
+}
+
+TFontSpec FontSpecFromRecord(const TFontRecord& record) {
+    TFontSpec font;
+    if (!record.face.empty()) font.face = record.face;
+    if (record.size > 0) font.points = record.size;
+    // A system colour is 0x80000000 + its index; a plain one is 0x00BBGGRR.
+    font.color =
+        record.color & 0x80000000 ? GetSysColor(record.color & 0xFF) : COLORREF(record.color & 0xFFFFFF);
+    font.bold = record.style & 1;
+    font.italic = record.style & 2;
+    font.underline = record.style & 4;
+    font.strikeOut = record.style & 8;
+    font.charset = record.charset;
+    return font;
 }
 
 TForm::TForm() : colour_(GetSysColor(COLOR_BTNFACE)), brush_(CreateSolidBrush(colour_)) {}
@@ -298,9 +313,9 @@ void TForm::SetTopMost(bool topMost) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TForm::SetFont(const TFontSpec& spec) {
-    fontSpec_ = spec;
-    font_ = CreateFontFromSpec(spec);
+void TForm::SetFont(const TFontSpec& font) {
+    fontSpec_ = font;
+    font_ = CreateFontFromSpec(font);
     ApplyFontToChildren();
     if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Handle_win.h"
+#include "package/PackageRecords.h"
 
 #include <windows.h>
 
@@ -36,7 +37,11 @@ struct TFontSpec {
     BYTE charset = DEFAULT_CHARSET;
 };
 
-GdiObject CreateFontFromSpec(const TFontSpec& spec);
+GdiObject CreateFontFromSpec(const TFontSpec& font);
+
+// The form's font description of a package font record; an empty face or size keeps
+// the default.
+TFontSpec FontSpecFromRecord(const TFontRecord& record);
 
 // A windowless text element painted by its form (no window handle of its own), so
 // that it can be transparent over a picture.
@@ -95,7 +100,7 @@ public:
     int Height() const; // outer size
     void SetTopMost(bool topMost);
 
-    void SetFont(const TFontSpec& spec);
+    void SetFont(const TFontSpec& font);
     HFONT Font() const { return font_ ? static_cast<HFONT>(font_.Get()) : nullptr; }
     const TFontSpec& FontSpec() const { return fontSpec_; }
     void SetColor(COLORREF colour);

@@ -109,19 +109,7 @@ HWND TInstallationRun::Owner() const {
 }
 
 TFontSpec TInstallationRun::DialogFont() const {
-    const TFontRecord& record = ctx_.engine.package->Settings().appearance.setupFont;
-    TFontSpec spec;
-    if (record.face.empty() || record.size <= 0) return spec;
-    spec.face = record.face;
-    spec.points = record.size;
-    spec.charset = record.charset;
-    spec.bold = record.style & 1;
-    spec.italic = record.style & 2;
-    spec.underline = record.style & 4;
-    spec.strikeOut = record.style & 8;
-    // A system colour (high bit set) is looked up; a plain one is 0x00BBGGRR.
-    spec.color = record.color < 0 ? GetSysColor(record.color & 0xFF) : COLORREF(record.color);
-    return spec;
+    return FontSpecFromRecord(ctx_.engine.package->Settings().appearance.setupFont);
 }
 
 uint64_t TInstallationRun::InstallDriveFreeSpace() {

@@ -4,20 +4,6 @@
 
 namespace cvn {
 
-TFontSpec FontSpecFromRecord(const TFontRecord& font) {
-    TFontSpec spec;
-    if (!font.face.empty()) spec.face = font.face;
-    if (font.size > 0) spec.points = font.size;
-    // System colours (0x80000000 + index) are resolved when the font is applied.
-    spec.color = font.color & 0x80000000 ? GetSysColor(font.color & 0xFF) : COLORREF(font.color & 0xFFFFFF);
-    spec.bold = font.style & 1;
-    spec.italic = font.style & 2;
-    spec.underline = font.style & 4;
-    spec.strikeOut = font.style & 8;
-    spec.charset = font.charset;
-    return spec;
-}
-
 TfrmSetupLoader::~TfrmSetupLoader() {
     // FormDestroy releases the reader while this part of the object still exists.
     DestroyForm();
@@ -70,11 +56,11 @@ LRESULT TfrmSetupLoader::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& han
 }
 
 void TfrmSetupLoader::SetLabelFont(const TFontRecord* setupFont) {
-    TFontSpec spec = setupFont ? FontSpecFromRecord(*setupFont) : FontSpec();
-    spec.color = RGB(255, 255, 255);
-    spec.bold = true;
-    spec.points = 8;
-    SetFont(spec);
+    TFontSpec font = setupFont ? FontSpecFromRecord(*setupFont) : FontSpec();
+    font.color = RGB(255, 255, 255);
+    font.bold = true;
+    font.points = 8;
+    SetFont(font);
 }
 
 void TfrmSetupLoader::SetTexts(const std::string& title, const std::string& message) {

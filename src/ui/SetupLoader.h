@@ -59,7 +59,4 @@ private:
     TLabel* lblMessage_ = nullptr;
 };
 
-// Converts a package font record to the form's font description.
-TFontSpec FontSpecFromRecord(const TFontRecord& font);
-
 } // namespace cvn

@@ -57,4 +57,9 @@ function(cvn_test_suite name)
   add_test(NAME ${name} COMMAND cvn_${name}_tests)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
                        ENVIRONMENT "CVN_SOURCE_DIR=${PROJECT_SOURCE_DIR};CVN_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  if(WIN32)
+    # The Windows suites share one headless display; tests that read a message box off
+    # the screen must not find another suite's window lying over it.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()

@@ -49,7 +49,7 @@ struct TLabel {
     RECT bounds{};
     std::string caption;
     HFONT font = nullptr;         // null: the form's font
-    COLORREF color = CLR_INVALID; // CLR_INVALID: the font spec's colour
+    COLORREF color = CLR_INVALID; // CLR_INVALID: the form font's colour
     bool transparent = true;
     COLORREF background = CLR_INVALID; // used when not transparent; CLR_INVALID: the form colour
     bool wordWrap = false;

@@ -1,56 +1,6 @@
-# Cross-compiles the 32-bit Windows build with i686 MinGW-w64 and runs its test
-# executables under Wine through testing/wine/run-wine.sh.
+# The shipped 32-bit Windows build (i686 MinGW-w64):
 #
 #   cmake -S . -B build-win -G Ninja --toolchain cmake/toolchain-i686-mingw.cmake
-#
-# libbzip2 for MinGW is built by scripts/build-bzip2-mingw.sh into <build>/deps/mingw
-# (configuring runs it when the library is not there yet) or taken from CVN_MINGW_PREFIX.
-
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(_cvn_triple i686-w64-mingw32)
-# The posix thread model: GCC 12's win32 model has no std::mutex, which googletest needs.
-# The program itself has no threads; winpthread is linked statically like the runtime.
-find_program(CMAKE_C_COMPILER NAMES ${_cvn_triple}-gcc-posix ${_cvn_triple}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${_cvn_triple}-g++-posix ${_cvn_triple}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${_cvn_triple}-windres REQUIRED)
-set(CMAKE_C_COMPILER_TARGET ${_cvn_triple})
-set(CMAKE_CXX_COMPILER_TARGET ${_cvn_triple})
-
-if(DEFINED ENV{CVN_MINGW_PREFIX})
-  set(CVN_MINGW_PREFIX "$ENV{CVN_MINGW_PREFIX}")
-elseif(NOT CVN_MINGW_PREFIX)
-  set(CVN_MINGW_PREFIX "${CMAKE_BINARY_DIR}/deps/mingw")
-endif()
-
-# try_compile projects load this file too, with their own binary folder: only the real
-# configuration builds the dependencies.
-get_property(_cvn_in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
-if(NOT _cvn_in_try_compile AND NOT EXISTS "${CVN_MINGW_PREFIX}/lib/libbz2.a")
-  message(STATUS "Building libbzip2 for MinGW into ${CVN_MINGW_PREFIX}")
-  execute_process(COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/../scripts/build-bzip2-mingw.sh" "${CVN_MINGW_PREFIX}"
-                  RESULT_VARIABLE _cvn_bzip2_rc)
-  if(NOT _cvn_bzip2_rc EQUAL 0)
-    message(FATAL_ERROR "scripts/build-bzip2-mingw.sh failed (${_cvn_bzip2_rc})")
-  endif()
-endif()
-
-set(CMAKE_FIND_ROOT_PATH /usr/${_cvn_triple} "${CVN_MINGW_PREFIX}")
-list(APPEND CMAKE_PREFIX_PATH "${CVN_MINGW_PREFIX}")
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The ANSI (...A) Win32 functions: no UNICODE macro, single-byte texts throughout.
-set(CMAKE_C_FLAGS_INIT "-U UNICODE -U _UNICODE")
-set(CMAKE_CXX_FLAGS_INIT "-U UNICODE -U _UNICODE")
-# GCC 12 reports false buffer overflows in inlined standard algorithms once it optimises
-# (-Wstringop-overflow, on by default), fatal under -Werror; -O2 rather than the default
-# -O3 keeps the inlining closer to the native builds.
-set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG -Wno-stringop-overflow" CACHE STRING "")
-set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG -Wno-stringop-overflow" CACHE STRING "")
-
-get_filename_component(_cvn_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_cvn_root}/testing/wine/run-wine.sh")
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

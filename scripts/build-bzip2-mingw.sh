@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds a static libbzip2 for 32-bit Windows from Debian's bzip2 source package:
-#   scripts/build-bzip2-mingw.sh [PREFIX]      (default: build-win/deps/mingw)
+# Builds a static libbzip2 for Windows from Debian's bzip2 source package:
+#   scripts/build-bzip2-mingw.sh [PREFIX [TRIPLE]]
+#     PREFIX  default build-win/deps/mingw
+#     TRIPLE  i686-w64-mingw32 (default) or x86_64-w64-mingw32
 # installs PREFIX/include/bzlib.h and PREFIX/lib/libbz2.a. Does nothing when that build
 # is already there; the downloaded source is kept in ~/.cache/cvn so that removing the
 # build folder does not fetch it again.
@@ -11,10 +13,11 @@ prefix=${1:-$root/build-win/deps/mingw}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
 cache=${CVN_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/cvn}
-cc=$(command -v i686-w64-mingw32-gcc-posix || command -v i686-w64-mingw32-gcc || true)
-ar=$(command -v i686-w64-mingw32-ar || true)
+triple=${2:-i686-w64-mingw32}
+cc=$(command -v "$triple-gcc-posix" || command -v "$triple-gcc" || true)
+ar=$(command -v "$triple-ar" || true)
 if [ -z "$cc" ] || [ -z "$ar" ]; then
-  echo "build-bzip2-mingw: i686-w64-mingw32-gcc not found; run scripts/install-deps.sh" >&2
+  echo "build-bzip2-mingw: $triple-gcc not found; run scripts/install-deps.sh" >&2
   exit 1
 fi
 
@@ -25,7 +28,7 @@ flock 9
 
 # Rebuilt when the compiler or this recipe changes.
 stamp=$prefix/.bzip2-stamp
-want="$("$cc" -dumpversion) $(sha1sum <"${BASH_SOURCE[0]}" | cut -c1-40)"
+want="$triple $("$cc" -dumpversion) $(sha1sum <"${BASH_SOURCE[0]}" | cut -c1-40)"
 if [ -f "$prefix/lib/libbz2.a" ] && [ -f "$prefix/include/bzlib.h" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ]; then
   exit 0
 fi

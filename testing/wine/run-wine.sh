@@ -2,9 +2,11 @@
 # Runs a Windows program under Wine and returns its exit code:
 #   testing/wine/run-wine.sh PROGRAM.exe [ARGUMENTS...]
 #
-# The Windows build's CTest uses this as its emulator. The program runs in a private
-# 32-bit Wine prefix, "wine-prefix" in the build folder that holds the program (or
-# CVN_WINEPREFIX), made once and reused; ~/.wine is never touched. Without DISPLAY the
+# The Windows builds' CTest uses this as its emulator. The program's own PE header picks
+# 32-bit Wine (i386) or 64-bit Wine (x86-64), and each architecture has its own private
+# prefix: "wine-prefix" (32-bit) or "wine-prefix64" (64-bit) in the build folder that holds
+# the program, or CVN_WINEPREFIX with "64" appended for a 64-bit program. A prefix is made
+# once and reused; ~/.wine is never touched. Without DISPLAY the
 # program gets a headless X server (Xvfb) that concurrent runs share; the last run to end
 # stops it and the prefix's wineserver, so nothing is left running.
 #
@@ -31,6 +33,37 @@ fi
 
 log() { echo "run-wine: $*" >&2; }
 
+# pe_machine FILE: the COFF machine field of a PE file (014c i386, 8664 x86-64), or nothing.
+pe_machine() {
+  local off sig
+  off=$(od -An -t u4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$off" ] || return 0
+  sig=$(od -An -t x1 -j "$off" -N 4 "$1" 2>/dev/null | tr -d ' ')
+  [ "$sig" = 50450000 ] || return 0
+  od -An -t x2 -j $((off + 4)) -N 2 "$1" 2>/dev/null | tr -d ' '
+}
+
+# Debian's "wine" wrapper prefers the 32-bit loader whenever it is installed, even on a
+# host that cannot run it, so the loader is chosen here and named directly.
+arch=32
+if [ -f "$exe" ] && [ "$(pe_machine "$exe")" = 8664 ]; then
+  arch=64
+fi
+if [ "$arch" = 64 ]; then
+  loader=$(command -v /usr/lib/wine/wine64 wine64 2>/dev/null | head -1)
+  export WINEARCH=win64
+  prefix_suffix=64
+else
+  loader=$(command -v /usr/lib/wine/wine wine 2>/dev/null | head -1)
+  export WINEARCH=win32
+  prefix_suffix=
+fi
+if [ -z "$loader" ]; then
+  log "no $arch-bit Wine loader found; run scripts/install-deps.sh"
+  exit 125
+fi
+export WINELOADER=$loader
+
 # The build folder is the nearest folder above the program with a CMakeCache.txt.
 build_dir_of() {
   local d
@@ -46,11 +79,11 @@ build_dir_of() {
 }
 
 if [ -n "${CVN_WINEPREFIX:-}" ]; then
-  prefix=$CVN_WINEPREFIX
+  prefix=$CVN_WINEPREFIX$prefix_suffix
 elif build=$(build_dir_of "$exe"); then
-  prefix=$build/wine-prefix
+  prefix=$build/wine-prefix$prefix_suffix
 else
-  prefix=${XDG_CACHE_HOME:-$HOME/.cache}/cvn/wine-prefix
+  prefix=${XDG_CACHE_HOME:-$HOME/.cache}/cvn/wine-prefix$prefix_suffix
 fi
 mkdir -p "$(dirname "$prefix")"
 prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
@@ -58,7 +91,6 @@ state=$prefix.state
 mkdir -p "$state"
 
 export WINEPREFIX=$prefix
-export WINEARCH=win32
 export WINEDEBUG=${CVN_WINEDEBUG:--all}
 # No Mono or Gecko install prompts, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
@@ -125,7 +157,7 @@ stop_wineserver() {
 }
 
 wine_reg() {
-  unshared timeout 120 wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$state/wineboot.log" 2>&1
+  unshared timeout 120 "$loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$state/wineboot.log" 2>&1
 }
 
 # Bumped whenever the prefix settings below change, so that old prefixes are made anew.
@@ -141,7 +173,7 @@ make_prefix() {
     mkdir -p "$prefix"
     # A crash prints its backtrace instead of waiting on a dialog nobody sees. Without a
     # window manager, Wine draws the window frames itself, as Windows does.
-    if unshared timeout 300 wineboot --init >"$state/wineboot.log" 2>&1 &&
+    if unshared timeout 300 "$loader" wineboot --init >"$state/wineboot.log" 2>&1 &&
       wine_reg 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0 &&
       wine_reg 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N &&
       unshared timeout 120 wineserver -w && [ -f "$prefix/system.reg" ] &&
@@ -179,7 +211,7 @@ flock -u 8
 # An interrupted run still counts as ended so that the last one cleans up.
 child=
 trap '[ -n "$child" ] && kill "$child" 2>/dev/null' INT TERM HUP
-unshared wine "$exe" "$@" &
+unshared "$loader" "$exe" "$@" &
 child=$!
 wait "$child"
 rc=$?

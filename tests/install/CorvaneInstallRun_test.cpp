@@ -411,7 +411,7 @@ TEST_F(Registry, ValuesAreWrittenInTheirTypesAndLoggedExpanded) {
     EXPECT_EQ(log[0].kind, ukRegistryValue);
     EXPECT_EQ(log[0].registry.key, "Software\\Acme");
     EXPECT_EQ(log[0].registry.data, kDir);
-    EXPECT_EQ(log[1].registry.root, 2);                            // the root actually used
+    EXPECT_EQ(log[1].registry.root, 9);                            // the code as stored
     EXPECT_EQ(pkg.registry[0].key, "\\Software\\%CompanyName%\\"); // the package stays as loaded
     EXPECT_TRUE(ui.messages.empty());
 }

@@ -334,6 +334,18 @@ TEST_F(Shortcuts, GroupFoldersAndLinksWithTheirTargets) {
     EXPECT_EQ(e.overwriteMode, 0);
 }
 
+TEST_F(Shortcuts, OnlyDriveAndNetworkTargetsAreFullPaths) {
+    vars.SetVariable("%Empty%", "");
+    pkg.shortcuts = {Shortcut("A", "\\bin\\app.exe", "%DesktopDir%\\"),
+                     Shortcut("B", "%Empty%\\app.exe", "%DesktopDir%\\"),
+                     Shortcut("C", "\\\\server\\share\\app.exe", "%DesktopDir%\\")};
+    Engine().CreateShortcuts();
+    ASSERT_EQ(platform.links.size(), 3u);
+    EXPECT_EQ(platform.links[0].target, kDir + "\\bin\\app.exe");
+    EXPECT_EQ(platform.links[1].target, kDir + "\\app.exe");
+    EXPECT_EQ(platform.links[2].target, "\\\\server\\share\\app.exe");
+}
+
 TEST_F(Shortcuts, FailuresOfTheGroupAndOfLinks) {
     sys.shellFolders[{TShellFolderKind::Programs, false}] = "C:\\Menu";
     pkg.shortcuts = {Shortcut("A", "a.exe", "%ProgramGroupDir%\\"), Shortcut("B", "b.exe", "%DesktopDir%\\")};

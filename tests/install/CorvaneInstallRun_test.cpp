@@ -523,10 +523,13 @@ TEST_F(UninstallData, MaintenanceCarriesThePreviousLogAheadAndLogsNoEntryValues)
         platform.Value(TRegistryRoot::LocalMachine, UninstallKeyPath("Acme", "Acme Tool"), "DisplayName"));
 }
 
-TEST_F(UninstallData, AnUnwritableFileIsReported) {
+TEST_F(UninstallData, AnUnwritableFileIsReportedAndLeavesNoEntry) {
     platform.PutFile(kDir + "\\uninst.dat").locked = true;
     Engine().WriteUninstallData();
     EXPECT_EQ(Shown(), (Strings{"m66 " + kDir + "\\uninst.dat"}));
+    const std::string key = UninstallKeyPath("Acme", "Acme Tool");
+    EXPECT_FALSE(platform.keys.count({TRegistryRoot::LocalMachine, TFakePlatform::Key(key)}));
+    EXPECT_FALSE(platform.Value(TRegistryRoot::LocalMachine, key, "UninstallString"));
 }
 
 // --- carrier files --------------------------------------------------------------

@@ -205,8 +205,41 @@ TEST_F(InstallRun, ACorruptedArchiveEndsTheExtractionWithItsMessage) {
     pkg.progress.mainArchiveSize = int32_t(archive.size());
     Engine().InstallFiles();
     EXPECT_EQ(Shown(), (Strings{"Corvane Zip file corrupted."}));
-    EXPECT_FALSE(Engine().Aborted()); // the run itself goes on
-    EXPECT_FALSE(ui.terminated);
+    EXPECT_TRUE(Engine().Aborted());
+    EXPECT_TRUE(ui.terminated);
+}
+
+TEST_F(InstallRun, ATargetThatCannotBeWrittenEndsTheRunBeforeAnythingIsRegistered) {
+    TComponentRecord help;
+    help.name = "Help";
+    help.progressStart = 50;
+    pkg.components = {help};
+    AddFile(1, "a.exe");
+    AddFile(2, "b.exe");
+    AddFile(7, "help.chm", "%InstallDir%\\", omAlways, "Help");
+    BuildSetupWithArchive();
+    // The component's archive is a second copy of the main one: read, it would write everything.
+    pkg.components[0].archiveOffset = 100;
+    pkg.components[0].archiveSize = pkg.progress.mainArchiveSize;
+    TRegistryRecord value;
+    value.key = "Software\\Acme";
+    value.valueName = "Path";
+    pkg.registry = {value};
+    platform.unwritableTargets.insert(TFakePlatform::Key(kDir + "\\a.exe"));
+
+    Engine().InstallFiles();
+    EXPECT_EQ(Shown(), (Strings{"m66 " + kDir + "\\a.exe"}));
+    EXPECT_TRUE(ui.terminated);
+    EXPECT_TRUE(Engine().Aborted());
+    EXPECT_FALSE(platform.Has(kDir + "\\b.exe"));
+    EXPECT_FALSE(platform.Has(kDir + "\\help.chm"));
+    // Nothing presents the product as installed.
+    const size_t calls = platform.calls.size();
+    Engine().CreateShortcuts();
+    Engine().WriteRegistry();
+    Engine().WriteUninstallData();
+    EXPECT_EQ(platform.calls.size(), calls);
+    EXPECT_FALSE(platform.Has(kDir + "\\uninst.dat"));
 }
 
 TEST_F(InstallRun, AnUnreadableArchiveEndsTheProgram) {

@@ -295,7 +295,9 @@ void TCorvaneInstall::RegisterInstalledFiles() {
             ShowError(kMsgRegisterServerError, "<file>", path);
         if (entry.registerTypeLib && !ctx_.platform->RegisterTypeLibrary(path))
             ShowError(kMsgTypeLibraryError, "<file>", path);
-        if (entry.font) ctx_.platform->RegisterFont(entry.sourceName, entry.fontName, true);
+        // The installed file, not the package author's SourceName: the system's font
+        // list and the running system must find the font where it now is.
+        if (entry.font) ctx_.platform->RegisterFont(path, entry.fontName, true);
     }
 }
 

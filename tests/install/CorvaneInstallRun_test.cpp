@@ -131,7 +131,7 @@ TEST_F(InstallRun, RegistrationPassTakesTheLoggedFilesInOrder) {
     EXPECT_EQ(platform.sharedCounts, (Strings{kDir + "\\a.dll"}));
     EXPECT_EQ(platform.servers, (Strings{kDir + "\\a.dll"}));
     EXPECT_EQ(platform.typeLibraries, (Strings{kDir + "\\a.dll"}));
-    EXPECT_EQ(platform.fontFiles, (Strings{"build\\f.ttf"})); // the entry's SourceName
+    EXPECT_EQ(platform.fontFiles, (Strings{"C:\\WINDOWS\\Fonts\\f.ttf"})); // the installed file
     EXPECT_EQ(platform.fontNames, (Strings{"Face (TrueType)"}));
     EXPECT_EQ(hotSync.handed, (Strings{"Ann:" + kDir + "\\h.prc", "Bob Smith:" + kDir + "\\h.prc"}));
     EXPECT_EQ(Shown(), (Strings{"m21 " + kDir + "\\b.ocx", "m22 " + kDir + "\\b.ocx"}));

@@ -360,7 +360,7 @@ void TInstallationRun::ProcessMessages() {
 
 void TInstallationRun::ShowBillboard(const std::string& bitmapPath, int progressTop) {
     if (!billboard_) billboard_ = std::make_unique<TBillboardWindow>();
-    HWND owner = ctx_.wizard ? ctx_.wizard : TApplication::Instance().Handle();
+    HWND owner = ctx_.backWindow ? ctx_.backWindow : TApplication::Instance().Handle();
     billboard_->ShowPicture(owner, bitmapPath, progressTop);
 }
 

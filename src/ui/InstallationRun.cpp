@@ -109,6 +109,8 @@ HWND TInstallationRun::Owner() const {
 }
 
 TFontSpec TInstallationRun::DialogFont() const {
+    // With "keep system font" the windows keep their own font.
+    if (ctx_.flags.keepSystemFont) return TFontSpec{};
     return FontSpecFromRecord(ctx_.engine.package->Settings().appearance.setupFont);
 }
 

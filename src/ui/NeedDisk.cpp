@@ -1,5 +1,6 @@
 #include "ui/NeedDisk.h"
 
+#include "script/Languages.h"
 #include "ui/Application.h"
 #include "ui/DirectorySel.h"
 
@@ -10,12 +11,6 @@
 namespace cvn {
 
 namespace {
-
-std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-    return text;
-}
 
 std::string WindowsFolder() {
     char buffer[MAX_PATH] = {};
@@ -97,8 +92,9 @@ void TfrmNeedDisk::btnOkClick() {
         SetModalResult(mrOk);
         return;
     }
-    TApplication::Instance().ShowMessage(ReplaceAll(NotFoundText, "<disk>", std::to_string(DiskNumber)),
-                                         MB_OK | MB_ICONERROR, Handle());
+    TApplication::Instance().ShowMessage(
+        ReplacePlaceholder(NotFoundText, "<disk>", std::to_string(DiskNumber)), MB_OK | MB_ICONERROR,
+        Handle());
 }
 
 void TfrmNeedDisk::btnBrowseClick() {

@@ -52,6 +52,7 @@ void TfrmNeedDisk::FormCreate() {
     disksIcon_ = ExtractIconA(TApplication::Instance().ModuleInstance(), "shell32.dll", 6);
     if (reinterpret_cast<UINT_PTR>(disksIcon_) <= 1) disksIcon_ = nullptr;
     imgDisks_->icon = disksIcon_;
+    imgDisks_->stretch = true;
     lblMsg_ = &AddLabel(
         72, 8, 297, 72,
         "Please insert Disk <disk> and click OK. If the files on this disk can be found in a folder "

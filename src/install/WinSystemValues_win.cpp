@@ -142,9 +142,12 @@ bool TWinSystemValues::ReadRegistryText(TRegistryRoot root, const std::string& k
     HKEY hroot = root == TRegistryRoot::ClassesRoot    ? HKEY_CLASSES_ROOT
                  : root == TRegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE
                                                        : HKEY_CURRENT_USER;
-    // Query rights are enough to read, and a user without write rights to the key
-    // still gets the stored value instead of the default.
-    auto text = ReadRegText(hroot, key, valueName);
+    // Every right is requested, as the script's registry commands do: a key the user
+    // may not change counts as missing, and the default text is taken. Both ways of
+    // reading a value then agree.
+    RegKey k = OpenRegKey(hroot, key, KEY_ALL_ACCESS);
+    if (!k) return false;
+    auto text = ReadRegText(k.Get(), valueName);
     if (!text) return false;
     value = *text;
     return true;

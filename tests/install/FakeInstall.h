@@ -40,6 +40,7 @@ public:
     std::set<std::string> folders;                                                    // upper path
     std::set<std::string> failingFolders;                                             // creation fails
     std::set<std::string> protectedFiles;                                             // upper path
+    std::set<std::string> unwritableTargets;                                          // cannot be created
     std::map<std::tuple<TRegistryRoot, std::string, std::string>, TFakeValue> values; // upper key, name
     std::set<std::pair<TRegistryRoot, std::string>> keys;                             // upper key
     std::set<std::string> failingKeys;                                                // upper key

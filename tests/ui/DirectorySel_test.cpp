@@ -25,7 +25,7 @@ protected:
     }
     void TearDown() override {
         CancelPending();
-        for (const char* sub : {"\\beta", "\\Alpha", "\\Made Here"})
+        for (const char* sub : {"\\beta", "\\Alpha", "\\Made Here\\Two Levels", "\\Made Here"})
             RemoveDirectoryA((root + sub).c_str());
         RemoveDirectoryA(root.c_str());
     }
@@ -90,7 +90,7 @@ TEST_F(DirectorySel, ApplyShowsNewFolderAndRejectsAMissingSelectedPath) {
     EXPECT_EQ(ChildSize(GetDlgItem(form.Handle(), TfrmDirectorySel::txtDirectory)).cx, 177);
 }
 
-TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesAndListsIt) {
+TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesEveryLevelAndListsIt) {
     form.SetDirectory(root);
     form.Show();
     std::string seen;
@@ -103,7 +103,7 @@ TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesAndListsIt) {
             HWND box = FindThreadWindow("Corvane Setup");
             seen = MessageBoxText(box);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
-            SetDlgItemTextA(prompt, TfrmNewFolder::txtFolderName, "Made Here");
+            SetDlgItemTextA(prompt, TfrmNewFolder::txtFolderName, "Made Here\\Two Levels");
             After(300, [prompt] { PressButton(prompt, TfrmNewFolder::btnOK); });
             After(800, [&] { PressButton(form.Handle(), TfrmDirectorySel::btnCancel); });
         });
@@ -112,5 +112,5 @@ TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesAndListsIt) {
     EXPECT_EQ(seen, "You need to type a value in the field Folder Name.");
     const auto& listed = form.ListedFolders();
     EXPECT_NE(std::find(listed.begin(), listed.end(), root + "\\Made Here"), listed.end());
-    EXPECT_NE(GetFileAttributesA((root + "\\Made Here").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesA((root + "\\Made Here\\Two Levels").c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -86,6 +86,19 @@ TEST_F(MsgBoxFiles, FileRowsWithoutAShellIconShowNoImagesAndWiderLabels) {
     EXPECT_EQ(form.File1().bounds.left, icon ? 120 : 76);
     EXPECT_EQ(form.File2().bounds.right, 405);
     DeleteFileA(file.c_str());
+
+    // A program always has a shell icon: the one of the small system icon list.
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    form.Prepare(Texts(), 2, program, 10, 0, false);
+    ASSERT_TRUE(form.Image1().visible);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(form.Image1().icon, &info));
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, 16);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
 }
 
 TEST_F(MsgBoxFiles, FourButtonFormMovesTheButtonsAndHidesCancel) {

@@ -51,4 +51,8 @@ public:
                               const THttpIdle& idle) = 0;
 };
 
+// TCP over Windows Sockets (Windows build only): non-blocking sockets polled in short
+// waits, each wait running the request's idle routine first.
+std::unique_ptr<THttpNetwork> CreateWinHttpNetwork();
+
 } // namespace cvn

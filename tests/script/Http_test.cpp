@@ -1,6 +1,8 @@
 #include "script/HttpCli.h"
 #include "script/HttpMessage.h"
 #include "script/HttpUrl.h"
+#include "script/InternetCommands.h"
+#include "script/ScriptFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -280,6 +282,72 @@ TEST(HttpCli, FailuresEndWithTheirStatus) {
     EXPECT_FALSE(second.Busy());
     EXPECT_GT(pieces, 0);
     EXPECT_LT(second.ReceivedCount(), 100);
+}
+
+using InternetCommands = test::ScriptFixture;
+using test::St;
+
+TEST_F(InternetCommands, ResultVariablesAsTabled) {
+    FakeNetwork net;
+    TInternetCommands commands(interp.Commands(), net, nullptr);
+    commands.checkUrl = "http://check.example/check.txt";
+    commands.Install(interp);
+    net.replies = {"HTTP/1.0 200 OK\r\n\r\nyes", "HTTP/1.1 404 Not Found\r\n\r\n",
+                   "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nv=1.2", "HTTP/1.0 500 Oops\r\n\r\n"};
+    Set("%Name%", "my file");
+    Run({St(test::SC::scCheckInternet, {"%Up%"}), St(test::SC::scCheckInternet, {"%Down%"}),
+         St(test::SC::scHttpGet, {"%Got%", "http://h.example/%Name%.txt"}),
+         St(test::SC::scHttpPost, {"http://h.example/form", "a=%Name%"})});
+    EXPECT_EQ(Var("%Up%"), "1");
+    EXPECT_EQ(Var("%Down%"), "0");
+    EXPECT_EQ(Var("%Got%"), "v=1.2");
+    ASSERT_EQ(net.sent.size(), 4u);
+    EXPECT_TRUE(net.sent[0].starts_with("GET /check.txt HTTP/1.0\r\n"));
+    EXPECT_TRUE(net.sent[2].starts_with("GET /my%20file.txt HTTP/1.0\r\n"));
+    EXPECT_TRUE(net.sent[3].ends_with("\r\n\r\na=my file"));
+    Run1(St(test::SC::scHttpGet, {"%Got%", "http://gone.example/"}));
+    EXPECT_EQ(Var("%Got%"), "") << "no server: empty";
+}
+
+struct RecordedDisplay final : THttpDownloadDisplay {
+    TDownloadProgress progress;
+    std::vector<std::string> reports;
+    std::function<void()> onData;
+    RecordedDisplay() {
+        progress.reportProgress = [this](int kind, const std::string&, int value) {
+            reports.push_back(std::to_string(kind) + ":" + std::to_string(value));
+        };
+    }
+    void HttpDownloadProc(THttpCli* sender, const char* data, size_t size) override {
+        progress.HttpDownloadProc(sender, data, size);
+        if (data && onData) onData();
+    }
+};
+
+TEST_F(InternetCommands, DownloadReportsProgressAndRemovesAFailedFile) {
+    FakeNetwork net;
+    TInternetCommands commands(interp.Commands(), net, nullptr);
+    commands.Install(interp);
+    RecordedDisplay display;
+    commands.downloadDisplay = &display;
+    pc.files["C:\\dl\\app.zip"] = "an older, longer file";
+    net.replies = {"HTTP/1.0 200 OK\r\nContent-Length: 20\r\n\r\n0123456789abcdefghij"};
+    Run1(St(test::SC::scDownload, {"http://h.example/app.zip", "C:\\dl\\app.zip"}));
+    EXPECT_EQ(pc.files["C:\\dl\\app.zip"], "0123456789abcdefghij");
+    // The fake network hands out 5 bytes at a time; the header's last piece has none.
+    EXPECT_EQ(display.reports,
+              (std::vector<std::string>{"3:100", "2:5", "2:30", "2:55", "2:80", "2:100", "2:0"}));
+
+    net.replies = {"HTTP/1.0 200 OK\r\nContent-Length: 99\r\n\r\ncut short"};
+    Run1(St(test::SC::scDownload, {"http://h.example/app.zip", "C:\\dl\\cut.zip"}));
+    EXPECT_EQ(pc.files.count("C:\\dl\\cut.zip"), 0u) << "the partial file is deleted";
+
+    // AbortDownload from a script that runs while the download pumps (here: from the display).
+    net.replies = {"HTTP/1.0 200 OK\r\n\r\n" + std::string(1000, 'x')};
+    display.onData = [&] { Run1(St(test::SC::scAbortDownload)); };
+    Run1(St(test::SC::scDownload, {"http://h.example/big", "C:\\dl\\big"}));
+    EXPECT_EQ(pc.files.count("C:\\dl\\big"), 0u);
+    EXPECT_FALSE(commands.Downloading());
 }
 
 } // namespace

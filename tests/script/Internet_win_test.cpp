@@ -1,0 +1,139 @@
+#include "core/FileSystem.h"
+#include "install/WinTestSupport.h"
+#include "script/Condition.h"
+#include "script/FakeSystemValues.h"
+#include "script/InternetCommands.h"
+#include "script/Interpreter.h"
+#include "script/ScriptFixture.h"
+#include "script/Selection.h"
+#include "script/Variables.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace cvn::test {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The internet commands over Windows Sockets against the local server that CTest
+// starts (testing/httpserver/serve.py), with the real desktop files.
+class WinInternet : public ::testing::Test {
+protected:
+    WinInternet()
+        : vars(sys), conditions(vars, selection), boxes(CreateWinMessageBoxes(sys)),
+          files(CreateWinPcFiles()), registry(CreateWinPcRegistry()), programs(CreateWinPcPrograms()),
+          network(CreateWinHttpNetwork()),
+          interp(vars, conditions,
+                 TCommandPlatform{boxes.get(), files.get(), registry.get(), programs.get()}),
+          commands(interp.Commands(), *network, [this] { ++pumps; }), temp("cvnhttp") {
+        commands.Install(interp);
+        port = ReadAll(BuildFile("tests/script/http-server/port"));
+        vars.SetVariable("%Server%", "http://127.0.0.1:" + port);
+        vars.SetVariable("%Dir%", temp.Path());
+    }
+    void SetUp() override {
+        if (port.empty()) GTEST_SKIP() << "no local HTTP server (run through ctest)";
+    }
+    std::string Var(const char* name) {
+        const std::string* v = vars.Store().Find(name);
+        return v ? *v : "<unset>";
+    }
+    bool Run(const TScript& script) { return interp.RunScript(script); }
+
+    TFakeSystemValues sys;
+    TVariables vars;
+    TComponentSelection selection;
+    TConditionEvaluator conditions;
+    std::unique_ptr<TMessageBoxes> boxes;
+    std::unique_ptr<TPcFiles> files;
+    std::unique_ptr<TPcRegistry> registry;
+    std::unique_ptr<TPcPrograms> programs;
+    std::unique_ptr<THttpNetwork> network;
+    TInterpreter interp;
+    TInternetCommands commands;
+    TempFolder temp;
+    std::string port;
+    int pumps = 0;
+};
+
+struct CountingDisplay final : THttpDownloadDisplay {
+    std::vector<int64_t> seen; // received counts; -1 before, -2 after
+    std::function<void()> onData;
+    void HttpDownloadProc(THttpCli* sender, const char* data, size_t) override {
+        seen.push_back(!sender ? -2 : !data ? -1 : sender->ReceivedCount());
+        if (sender && data && onData) onData();
+    }
+};
+
+std::string KnownFile() {
+    std::string bytes(100000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7 + 3) % 251);
+    return bytes;
+}
+
+TEST_F(WinInternet, DownloadsFollowRedirectsAndLoseNothingOnFailure) {
+    CountingDisplay display;
+    commands.downloadDisplay = &display;
+    Run({St(SC::scDownload, {"%Server%/file.bin", "%Dir%\\file.bin"}),
+         St(SC::scDownload, {"%Server%/redirect", "%Dir%\\moved.bin"})});
+    EXPECT_EQ(ReadAll(temp.Path() + "\\file.bin"), KnownFile());
+    EXPECT_EQ(ReadAll(temp.Path() + "\\moved.bin"), KnownFile());
+    ASSERT_GE(display.seen.size(), 4u);
+    EXPECT_EQ(display.seen.front(), -1);
+    EXPECT_EQ(display.seen.back(), -2);
+    EXPECT_EQ(display.seen[display.seen.size() - 2], 100000) << "the last piece completes the file";
+    EXPECT_GT(pumps, 0) << "messages are handled while the download waits";
+
+    Run({St(SC::scDownload, {"%Server%/missing", "%Dir%\\missing.bin"}),
+         St(SC::scDownload, {"%Server%/cut", "%Dir%\\cut.bin"}),
+         St(SC::scDownload, {"%Server%/loop", "%Dir%\\loop.bin"})});
+    EXPECT_FALSE(FileExists(temp.Path() + "\\missing.bin"));
+    EXPECT_FALSE(FileExists(temp.Path() + "\\cut.bin")) << "a server closing mid-body leaves no partial file";
+    EXPECT_FALSE(FileExists(temp.Path() + "\\loop.bin"));
+
+    // AbortDownload from a script run while the download waits, as a Cancel button's would be.
+    display.onData = [&] { Run({St(SC::scAbortDownload)}); };
+    DWORD started = GetTickCount();
+    Run({St(SC::scDownload, {"%Server%/slow", "%Dir%\\slow.bin"})});
+    EXPECT_LT(GetTickCount() - started, 10000u);
+    EXPECT_FALSE(FileExists(temp.Path() + "\\slow.bin"));
+    EXPECT_FALSE(commands.Downloading());
+}
+
+TEST_F(WinInternet, GetPostAndCheckGiveTheirResults) {
+    commands.checkUrl = "%Server%/check.txt";
+    vars.SetVariable("%Who%", "a b");
+    Run({St(SC::scCheckInternet, {"%Up%"}), St(SC::scHttpGet, {"%Got%", "%Server%/check.txt"}),
+         St(SC::scHttpGet, {"%Missing%", "%Server%/missing"}),
+         St(SC::scHttpPost, {"%Server%/post", "name=%Who%&x=1"})});
+    EXPECT_EQ(Var("%Up%"), "1");
+    EXPECT_EQ(Var("%Got%"), "OK");
+    EXPECT_EQ(Var("%Missing%"), "");
+    EXPECT_EQ(ReadAll(BuildFile("tests/script/http-server/posted")), "POST /post HTTP/1.0\nname=a b&x=1");
+
+    // Nothing listens on port 1 here: the check fails like an absent connection.
+    commands.checkUrl = "http://127.0.0.1:1/check.txt";
+    Run({St(SC::scCheckInternet, {"%Up%"})});
+    EXPECT_EQ(Var("%Up%"), "0");
+}
+
+TEST_F(WinInternet, ConnectFailureNamesTheSocketError) {
+    THttpCli cli(*network, nullptr);
+    cli.url = "http://127.0.0.1:1/";
+    EXPECT_FALSE(cli.Get());
+    EXPECT_EQ(cli.StatusCode(), 404);
+    EXPECT_TRUE(cli.ReasonPhrase().starts_with("can't connect: ")) << cli.ReasonPhrase();
+    EXPECT_NE(cli.ReasonPhrase().find("(Error #10061)"), std::string::npos) << cli.ReasonPhrase();
+}
+
+} // namespace
+} // namespace cvn::test

@@ -1,6 +1,7 @@
 #include "app/SetupRun.h"
 #include "app/Startup.h"
 #include "app/WinStartupHost.h"
+#include "script/DllCall.h"
 #include "script/HttpNetwork.h"
 #include "script/InternetCommands.h"
 #include "ui/Application.h"
@@ -34,6 +35,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             TInternetCommands internet(run->interpreter.Commands(), *network,
                                        [] { TApplication::Instance().ProcessMessages(); });
             internet.Install(run->interpreter);
+            std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
+            TDLLCall dllCall(*dllInvoke);
+            dllCall.Install(run->interpreter);
             exitCode = RunSetup(*run, *host);
         } catch (const std::exception& e) {
             if (host) host->CloseStartupWindows();

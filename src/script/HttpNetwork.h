@@ -55,4 +55,8 @@ public:
 // waits, each wait running the request's idle routine first.
 std::unique_ptr<THttpNetwork> CreateWinHttpNetwork();
 
+// HTTPS through WinHTTP (Windows build only), with the certificate checked against the
+// system's trusted roots.
+std::unique_ptr<THttpsClient> CreateWinHttpsClient();
+
 } // namespace cvn

@@ -8,11 +8,17 @@ Paths: /file.bin (100000 known bytes with their length, sent in pieces), /redire
 (302 to /file.bin), /loop (302 to itself), /missing (404), /cut (announces 100000
 bytes, sends 1000 and closes), /slow (no length, 1000 bytes every 50 ms for 30 s),
 /check.txt, and POST /post, whose body is written to STATE_DIR/posted.
+
+The same paths are also served over TLS on STATE_DIR/tlsport, as "localhost", with a
+certificate from a test CA made at start that no client trusts.
 """
 import http.server
 import os
 import signal
 import socketserver
+import ssl
+import subprocess
+import threading
 import sys
 import time
 
@@ -78,15 +84,34 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
 
 
+def make_certificates(state_dir):
+    def run(*args):
+        subprocess.run(["openssl", *args], cwd=state_dir, check=True, capture_output=True)
+
+    run("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
+        "-subj", "/CN=Corvane Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
+        "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost")
+    with open(os.path.join(state_dir, "server.ext"), "w") as f:
+        f.write("subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n")
+    run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",
+        "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
+
+
 def start(state_dir):
     os.makedirs(state_dir, exist_ok=True)
-    for name in ("port", "posted"):
+    for name in ("port", "tlsport", "posted"):
         try:
             os.remove(os.path.join(state_dir, name))
         except FileNotFoundError:
             pass
     Handler.state_dir = state_dir
     server = Server(("127.0.0.1", 0), Handler)
+    make_certificates(state_dir)
+    tls = Server(("127.0.0.1", 0), Handler)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(os.path.join(state_dir, "server.pem"), os.path.join(state_dir, "server.key"))
+    tls.socket = context.wrap_socket(tls.socket, server_side=True)
     if os.fork():
         return
     os.setsid()
@@ -97,10 +122,13 @@ def start(state_dir):
         os.dup2(devnull, fd)
     with open(os.path.join(state_dir, "pid"), "w") as f:
         f.write(str(os.getpid()))
+    with open(os.path.join(state_dir, "tlsport"), "w") as f:
+        f.write(str(tls.server_address[1]))
     with open(os.path.join(state_dir, "port"), "w") as f:
         f.write(str(server.server_address[1]))
     # A server the stop step never reached ends by itself.
     signal.alarm(1800)
+    threading.Thread(target=tls.serve_forever, daemon=True).start()
     server.serve_forever()
 
 
@@ -110,7 +138,7 @@ def stop(state_dir):
             os.kill(int(f.read()), signal.SIGTERM)
     except (OSError, ValueError):
         pass
-    for name in ("pid", "port"):
+    for name in ("pid", "port", "tlsport"):
         try:
             os.remove(os.path.join(state_dir, name))
         except FileNotFoundError:

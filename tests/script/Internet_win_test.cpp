@@ -33,10 +33,14 @@ protected:
           network(CreateWinHttpNetwork()),
           interp(vars, conditions,
                  TCommandPlatform{boxes.get(), files.get(), registry.get(), programs.get()}),
-          commands(interp.Commands(), *network, [this] { ++pumps; }), temp("cvnhttp") {
+          https(CreateWinHttpsClient()), commands(
+                                             interp.Commands(), *network, [this] { ++pumps; }, https.get()),
+          temp("cvnhttp") {
         commands.Install(interp);
         port = ReadAll(BuildFile("tests/script/http-server/port"));
         vars.SetVariable("%Server%", "http://127.0.0.1:" + port);
+        vars.SetVariable("%Secure%",
+                         "https://localhost:" + ReadAll(BuildFile("tests/script/http-server/tlsport")));
         vars.SetVariable("%Dir%", temp.Path());
     }
     void SetUp() override {
@@ -58,6 +62,7 @@ protected:
     std::unique_ptr<TPcPrograms> programs;
     std::unique_ptr<THttpNetwork> network;
     TInterpreter interp;
+    std::unique_ptr<THttpsClient> https;
     TInternetCommands commands;
     TempFolder temp;
     std::string port;
@@ -133,6 +138,20 @@ TEST_F(WinInternet, ConnectFailureNamesTheSocketError) {
     EXPECT_EQ(cli.StatusCode(), 404);
     EXPECT_TRUE(cli.ReasonPhrase().starts_with("can't connect: ")) << cli.ReasonPhrase();
     EXPECT_NE(cli.ReasonPhrase().find("(Error #10061)"), std::string::npos) << cli.ReasonPhrase();
+}
+
+TEST_F(WinInternet, HttpsRefusesAnUntrustedCertificate) {
+    // The server's certificate comes from a CA this system does not trust: the fetch
+    // fails like any other internet error, and no file is left behind.
+    Run({St(SC::scHttpGet, {"%Got%", "%Secure%/check.txt"}),
+         St(SC::scDownload, {"%Secure%/file.bin", "%Dir%\\tls.bin"})});
+    EXPECT_EQ(Var("%Got%"), "");
+    EXPECT_FALSE(FileExists(temp.Path() + "\\tls.bin"));
+    THttpCli cli(*network, nullptr, https.get());
+    cli.url = "https://localhost:" + ReadAll(BuildFile("tests/script/http-server/tlsport")) + "/check.txt";
+    EXPECT_FALSE(cli.Get());
+    EXPECT_EQ(cli.StatusCode(), 404);
+    EXPECT_TRUE(cli.ReasonPhrase().starts_with("can't connect")) << cli.ReasonPhrase();
 }
 
 } // namespace

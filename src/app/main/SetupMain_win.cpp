@@ -32,8 +32,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             host = std::make_unique<TWinStartupHost>();
             run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
             std::unique_ptr<THttpNetwork> network = CreateWinHttpNetwork();
-            TInternetCommands internet(run->interpreter.Commands(), *network,
-                                       [] { TApplication::Instance().ProcessMessages(); });
+            std::unique_ptr<THttpsClient> https = CreateWinHttpsClient();
+            TInternetCommands internet(
+                run->interpreter.Commands(), *network, [] { TApplication::Instance().ProcessMessages(); },
+                https.get());
             internet.Install(run->interpreter);
             std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
             TDLLCall dllCall(*dllInvoke);

@@ -10,7 +10,8 @@ bytes, sends 1000 and closes), /slow (no length, 1000 bytes every 50 ms for 30 s
 /check.txt, and POST /post, whose body is written to STATE_DIR/posted.
 
 The same paths are also served over TLS on STATE_DIR/tlsport, as "localhost", with a
-certificate from a test CA made at start that no client trusts.
+certificate from a test CA made at start (STATE_DIR/ca.der, which a client trusts only
+when its test adds it to the root store).
 """
 import http.server
 import os
@@ -91,6 +92,7 @@ def make_certificates(state_dir):
     run("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
         "-subj", "/CN=Corvane Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
         "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    run("x509", "-in", "ca.pem", "-outform", "DER", "-out", "ca.der")
     run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost")
     with open(os.path.join(state_dir, "server.ext"), "w") as f:
         f.write("subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n")

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wincrypt.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -140,18 +142,55 @@ TEST_F(WinInternet, ConnectFailureNamesTheSocketError) {
     EXPECT_NE(cli.ReasonPhrase().find("(Error #10061)"), std::string::npos) << cli.ReasonPhrase();
 }
 
-TEST_F(WinInternet, HttpsRefusesAnUntrustedCertificate) {
-    // The server's certificate comes from a CA this system does not trust: the fetch
-    // fails like any other internet error, and no file is left behind.
+// The local server's test CA in the current user's root store while it lives; the
+// store is committed each way, so the system's chain engine sees the change.
+class TrustedTestCa {
+public:
+    TrustedTestCa() {
+        std::string der = ReadAll(BuildFile("tests/script/http-server/ca.der"));
+        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "Root");
+        if (!store_) return;
+        CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                         DWORD(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &cert_);
+        CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    }
+    ~TrustedTestCa() {
+        if (!store_) return;
+        if (cert_) CertDeleteCertificateFromStore(cert_); // frees the context too
+        CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        CertCloseStore(store_, 0);
+    }
+    bool Added() const { return cert_ != nullptr; }
+
+private:
+    HCERTSTORE store_ = nullptr;
+    PCCERT_CONTEXT cert_ = nullptr;
+};
+
+TEST_F(WinInternet, HttpsChecksTheServersCertificate) {
+    TrustedTestCa ca;
+    ASSERT_TRUE(ca.Added());
     Run({St(SC::scHttpGet, {"%Got%", "%Secure%/check.txt"}),
-         St(SC::scDownload, {"%Secure%/file.bin", "%Dir%\\tls.bin"})});
-    EXPECT_EQ(Var("%Got%"), "");
-    EXPECT_FALSE(FileExists(temp.Path() + "\\tls.bin"));
+         St(SC::scDownload, {"%Secure%/redirect", "%Dir%\\tls.bin"}),
+         St(SC::scDownload, {"%Secure%/cut", "%Dir%\\tlscut.bin"}),
+         St(SC::scHttpPost, {"%Secure%/post", "over=tls"})});
+    EXPECT_EQ(Var("%Got%"), "OK");
+    EXPECT_TRUE(ReadAll(temp.Path() + "\\tls.bin") == KnownFile()) << "redirected download over TLS";
+    EXPECT_FALSE(FileExists(temp.Path() + "\\tlscut.bin")) << "a cut-short reply leaves no file";
+    EXPECT_EQ(ReadAll(BuildFile("tests/script/http-server/posted")), "POST /post HTTP/1.1\nover=tls");
+
+    // The same server by another name: its certificate does not name it, so the fetch
+    // fails like any other internet error. (The system reads its root store once per
+    // process, so an unknown CA cannot be tried in the same run after this one.)
     THttpCli cli(*network, nullptr, https.get());
-    cli.url = "https://localhost:" + ReadAll(BuildFile("tests/script/http-server/tlsport")) + "/check.txt";
+    cli.url = "https://127.0.0.1:" + ReadAll(BuildFile("tests/script/http-server/tlsport")) + "/check.txt";
     EXPECT_FALSE(cli.Get());
     EXPECT_EQ(cli.StatusCode(), 404);
     EXPECT_TRUE(cli.ReasonPhrase().starts_with("can't connect")) << cli.ReasonPhrase();
+    vars.SetVariable("%Mismatch%",
+                     "https://127.0.0.1:" + ReadAll(BuildFile("tests/script/http-server/tlsport")));
+    Run({St(SC::scDownload, {"%Mismatch%/file.bin", "%Dir%\\mismatch.bin"})});
+    EXPECT_FALSE(FileExists(temp.Path() + "\\mismatch.bin"));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "app/SetupRun.h"
 #include "app/Startup.h"
 #include "app/WinStartupHost.h"
+#include "script/DllCall.h"
+#include "script/HttpNetwork.h"
+#include "script/InternetCommands.h"
 #include "ui/Application.h"
 
 #include <windows.h>
@@ -28,6 +31,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         try {
             host = std::make_unique<TWinStartupHost>();
             run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
+            std::unique_ptr<THttpNetwork> network = CreateWinHttpNetwork();
+            std::unique_ptr<THttpsClient> https = CreateWinHttpsClient();
+            TInternetCommands internet(
+                run->interpreter.Commands(), *network, [] { TApplication::Instance().ProcessMessages(); },
+                https.get());
+            internet.Install(run->interpreter);
+            std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
+            TDLLCall dllCall(*dllInvoke);
+            dllCall.Install(run->interpreter);
             exitCode = RunSetup(*run, *host);
         } catch (const std::exception& e) {
             if (host) host->CloseStartupWindows();

@@ -1,6 +1,9 @@
 #include "PackageReader.h"
 
+#include "PackageNames.h"
+
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 
 namespace cvn {
@@ -24,6 +27,22 @@ std::string SectionLabel(int k) {
 // Offsets are stored as signed int32; a negative one can never be inside the file.
 bool InFile(uint32_t offset, uint64_t limit) {
     return offset <= 0x7FFFFFFFu && offset <= limit;
+}
+
+// Names are checked as the sections are read, so a package that would write
+// outside its folders, onto a device or to a name Windows cannot delete again is
+// damaged before anything is extracted.
+void CheckFileEntry(const TFileEntry& e) {
+    // A source name may be the author's full path: only its last part is used.
+    CheckName(e.sourceName, TNameKind::Path, "source file name");
+    if (e.sourceName.empty() || e.sourceName.find_last_of("\\/:") == e.sourceName.size() - 1)
+        throw FormatError("source file name \"" + e.sourceName + "\" has no file name");
+    CheckName(e.targetDir, TNameKind::Path, "target folder");
+}
+
+void CheckBareNames(std::initializer_list<const std::string*> names, const char* what) {
+    for (const std::string* name : names)
+        CheckName(*name, TNameKind::BareName, what);
 }
 
 } // namespace
@@ -141,7 +160,13 @@ PackageResult TPackageReader::ReadLanguages(TLanguageSection& out) {
 }
 
 PackageResult TPackageReader::ReadAppearance(TAppearance& out) {
-    return LoadSection(kSecAppearance, [&](ByteReader& r) { out = cvn::ReadAppearance(r); });
+    return LoadSection(kSecAppearance, [&](ByteReader& r) {
+        TAppearance read = cvn::ReadAppearance(r);
+        CheckBareNames(
+            {&read.defaultDialogPicture, &read.backgroundPicture, &read.splashPicture, &read.licenceFile},
+            "picture or text file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadCustomVariables(std::vector<TCustomVariableEntry>& out) {
@@ -149,15 +174,30 @@ PackageResult TPackageReader::ReadCustomVariables(std::vector<TCustomVariableEnt
 }
 
 PackageResult TPackageReader::ReadBackgroundItems(std::vector<TBackgroundItem>& out) {
-    return LoadSection(kSecBackground, [&](ByteReader& r) { out = ReadBackgroundSection(r); });
+    return LoadSection(kSecBackground, [&](ByteReader& r) {
+        std::vector<TBackgroundItem> read = ReadBackgroundSection(r);
+        for (const TBackgroundItem& item : read)
+            CheckBareNames({&item.pictureFile}, "background picture file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadComponents(TComponentSection& out) {
-    return LoadSection(kSecComponents, [&](ByteReader& r) { out = ReadComponentSection(r); });
+    return LoadSection(kSecComponents, [&](ByteReader& r) {
+        TComponentSection read = ReadComponentSection(r);
+        for (const TComponentRecord& c : read.components)
+            CheckBareNames({&c.iconFile}, "component icon file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadBillboards(std::vector<std::string>& out) {
-    return LoadSection(kSecBillboards, [&](ByteReader& r) { out = ReadBillboardSection(r); });
+    return LoadSection(kSecBillboards, [&](ByteReader& r) {
+        std::vector<std::string> read = ReadBillboardSection(r);
+        for (const std::string& name : read)
+            CheckBareNames({&name}, "billboard picture file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadEventScripts(std::array<TScript, kEventScriptCount>& out) {
@@ -169,19 +209,42 @@ PackageResult TPackageReader::ReadDialogs(std::vector<TDialogDefinition>& out) {
 }
 
 PackageResult TPackageReader::ReadFolders(TFolderSection& out) {
-    return LoadSection(kSecFolders, [&](ByteReader& r) { out = ReadFolderSection(r); });
+    return LoadSection(kSecFolders, [&](ByteReader& r) {
+        TFolderSection read = ReadFolderSection(r);
+        for (const auto* list : {&read.installFolders, &read.programGroupFolders})
+            for (const std::string& folder : *list)
+                CheckName(folder, TNameKind::Path, "folder");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadSupportFiles(std::vector<TSupportFile>& out) {
-    return LoadSection(kSecSupportFiles, [&](ByteReader& r) { out = ReadSupportFileSection(r); });
+    return LoadSection(kSecSupportFiles, [&](ByteReader& r) {
+        std::vector<TSupportFile> read = ReadSupportFileSection(r);
+        for (const TSupportFile& f : read)
+            CheckFileEntry(f.entry);
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadFiles(TFileSection& out) {
-    return LoadSection(kSecFiles, [&](ByteReader& r) { out = ReadFileSection(r); });
+    return LoadSection(kSecFiles, [&](ByteReader& r) {
+        TFileSection read = ReadFileSection(r);
+        for (const TFileRecord& f : read.files)
+            CheckFileEntry(f.entry);
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadShortcuts(std::vector<TShortcutRecord>& out) {
-    return LoadSection(kSecShortcuts, [&](ByteReader& r) { out = ReadShortcutSection(r); });
+    return LoadSection(kSecShortcuts, [&](ByteReader& r) {
+        std::vector<TShortcutRecord> read = ReadShortcutSection(r);
+        for (const TShortcutRecord& s : read) {
+            CheckName(s.name, TNameKind::RelativePath, "shortcut name");
+            CheckName(s.folder, TNameKind::Path, "shortcut folder");
+        }
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadRegistry(std::vector<TRegistryRecord>& out) {

@@ -1,6 +1,7 @@
 #include "SetupProcess_win.h"
 #include "TestPackage.h"
 
+#include "core/Handle_win.h"
 #include "package/PackageReader.h"
 #include "package/StatementCodes.h"
 
@@ -224,4 +225,27 @@ TEST_F(SetupExe, PackageWithPagesSaysItCannotShowThemYet) {
     SetupProcess::PressOk(*box);
     EXPECT_EQ(setup->WaitForExit(30s), 0);
     EXPECT_TRUE(TempEmpty());
+}
+
+// The manifest Windows reads from setup.exe: the version 6 common controls, the
+// administrator rights the install needs (which also keeps Windows' installer
+// detection from guessing), Vista to 11 as supported systems, and no DPI awareness
+// while the pages are laid out in pixels.
+TEST(SetupExeManifest, AsksForAdministratorsAndCommonControls6AndNamesVistaTo11) {
+    Library exe(LoadLibraryExA(SetupStubPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe) << SetupStubPath();
+    HRSRC res = FindResourceA(exe.Get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(res, nullptr) << "no manifest resource";
+    HGLOBAL data = LoadResource(exe.Get(), res);
+    ASSERT_NE(data, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(data)), SizeofResource(exe.Get(), res));
+
+    auto has = [&](const std::string& text) { return manifest.find(text) != std::string::npos; };
+    EXPECT_TRUE(has("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"));
+    EXPECT_TRUE(has("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    for (const char* os : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_TRUE(has(std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
+    EXPECT_FALSE(has("dpiAware"));
 }

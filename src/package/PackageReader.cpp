@@ -1,7 +1,9 @@
 #include "PackageReader.h"
 
 #include "PackageNames.h"
+#include "PeCertificate.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <vector>
@@ -59,11 +61,31 @@ const char* PackageResult::UserMessage() const {
     return kCorruptedMessage;
 }
 
+// A setup signed after packing ends in its certificate table; the package lies in
+// front of it, followed by at most seven zero bytes that align the table to 8 bytes.
+uint64_t TPackageReader::PackageEnd() {
+    const uint64_t size = stream_.Size();
+    std::vector<uint8_t> headers(size_t(std::min<uint64_t>(size, kPeHeaderBytes)));
+    TCertificateTable table;
+    if (!stream_.Seek(0) || !stream_.ReadExact(headers.data(), headers.size()) ||
+        !FindCertificateTable(headers, table) || uint64_t(table.offset) + table.size != size ||
+        table.offset < kTrailerSize + 7)
+        return size;
+    uint8_t tail[kTrailerSize + 7];
+    if (!stream_.Seek(table.offset - sizeof tail) || !stream_.ReadExact(tail, sizeof tail)) return size;
+    for (size_t pad = 0; pad < 8; ++pad) {
+        const uint8_t* magic = tail + sizeof tail - pad - 4;
+        if (LittleEndian32(magic) == kPackageMagic) return table.offset - pad;
+        if (tail[sizeof tail - pad - 1] != 0) break; // alignment bytes are zero
+    }
+    return size;
+}
+
 PackageResult TPackageReader::Open() {
     open_ = false;
     layout_ = {};
     flags_ = {};
-    const uint64_t size = stream_.Size();
+    const uint64_t size = PackageEnd();
     layout_.fileSize = size;
     if (size < kTrailerSize)
         return PackageResult::Corrupted("the file of " + std::to_string(size) +

@@ -249,3 +249,45 @@ TEST(SetupExeManifest, AsksForAdministratorsAndCommonControls6AndNamesVistaTo11)
         EXPECT_TRUE(has(std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
     EXPECT_FALSE(has("dpiAware"));
 }
+
+// A whole run from a folder that also holds DLLs under the names of system DLLs that
+// are no KnownDLLs, with Wine told to prefer such native copies: none of them is
+// loaded, neither by the program's own imports nor by its run-time loading (the
+// common controls, version resources and file protection while a file is replaced).
+TEST_F(SetupExe, DllsPlantedBesideTheSetupAreNeverLoaded) {
+    const char* const names[] = {"version", "msimg32", "comctl32", "uxtheme", "sfc", "dwmapi"};
+    std::string planted = SetupStubPath();
+    for (int i = 0; i < 3; ++i)
+        planted = planted.substr(0, planted.find_last_of('\\'));
+    planted += "\\testing\\planted\\dlls\\";
+    std::string overrides;
+    for (const char* name : names) {
+        ASSERT_TRUE(
+            CopyFileA((planted + name + ".dll").c_str(), (folder + "\\" + name + ".dll").c_str(), FALSE))
+            << planted << name;
+        overrides += std::string(overrides.empty() ? "" : ",") + name;
+    }
+    const std::string app = folder + "\\app";
+    CreateDirectoryA(app.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(app + "\\tool.dll", "old", 3));
+    pkg.package.Settings().defaultInstallDir = app;
+    pkg.strayMembers = {{20, "new tool"}};
+    TFileRecord& file = pkg.package.files.emplace_back();
+    file.memberId = 20;
+    file.fileSize = 8;
+    file.versionMS = 0x00010000; // 1.0 replaces the old file, which has no version resource
+    file.entry.overwriteMode = 4;
+    file.entry.sourceName = "tool.dll";
+    file.entry.targetDir = "%InstallDir%\\";
+
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", (overrides + "=n,b").c_str());
+    auto setup = Start();
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(30s), 0);
+    EXPECT_EQ(ReadText(app + "\\tool.dll"), "new tool") << "the run installed its file";
+    for (const char* name : names)
+        EXPECT_FALSE(PathExists(folder + "\\" + name + ".dll.loaded")) << name << ".dll was loaded";
+}

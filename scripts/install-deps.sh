@@ -17,6 +17,7 @@ packages=(
   fonts-wine libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386 libxfixes3:i386
   libxinerama1:i386 libxcomposite1:i386
   liblnk-utils                                                  # reading shortcuts in tests
+  osslsigncode openssl                                          # signing setups in tests
 )
 
 if [ "$(id -u)" -ne 0 ]; then

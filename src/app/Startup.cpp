@@ -277,7 +277,7 @@ std::string CreateTempSetupFolder(const std::string& systemTemp) {
         std::snprintf(digits, sizeof digits, "%03d", n);
         std::string path = base + digits;
         if (FolderExists(path) || FileExists(path)) continue;
-        if (CreateFolder(path)) return path;
+        if (CreatePrivateFolder(path)) return path;
         // Someone else took the name in the meantime: try the next one. Any other
         // failure will not go away with another name.
         if (!FolderExists(path) && !FileExists(path)) return {};

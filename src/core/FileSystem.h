@@ -33,6 +33,10 @@ enum class FolderResult : int { Existed = 1, Failed = 2, NotCreatable = 3, Creat
 FolderResult CreateFolderPath(const std::string& path);
 // Creates one folder whose parent exists.
 bool CreateFolder(const std::string& path);
+// Creates one folder that only its creator, SYSTEM and the Administrators can open
+// (on Windows a protected access list that its files inherit; elsewhere mode 0700):
+// the temporary setup folder, whose files an elevated setup runs and loads.
+bool CreatePrivateFolder(const std::string& path);
 // True when the path (a trailing delimiter dropped unless it ends a root) is a folder.
 bool FolderExists(const std::string& path);
 // True when the path names something that exists and is not a folder.

@@ -67,6 +67,10 @@ bool CreateFolder(const std::string& path) {
     return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
 }
 
+bool CreatePrivateFolder(const std::string& path) {
+    return !path.empty() && ::mkdir(path.c_str(), 0700) == 0;
+}
+
 bool FolderExists(const std::string& path) {
     std::string p = path;
     if (p.size() > 1 && IsPathDelimiter(p.back())) p.pop_back();

@@ -1,8 +1,13 @@
 #include "FileSystem.h"
 
 #include "Handle_win.h"
+#include "SystemLibrary_win.h"
 
 #include <windows.h>
+
+#include <sddl.h>
+
+#include <vector>
 
 namespace cvn {
 
@@ -10,6 +15,30 @@ namespace {
 
 DWORD Attributes(const std::string& path) {
     return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+}
+
+// The security descriptor functions came with Windows 2000 and are looked up, so
+// the program still starts where they are missing.
+HMODULE Advapi32() {
+    return GetModuleHandleA("advapi32.dll");
+}
+
+// The process user's SID as text ("S-1-5-21-..."); empty when it cannot be had.
+std::string CurrentUserSid() {
+    using ToStringFn = BOOL(WINAPI*)(PSID, LPSTR*);
+    auto toString = ProcAddress<ToStringFn>(Advapi32(), "ConvertSidToStringSidA");
+    KernelHandle token;
+    if (!toString || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Out())) return {};
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<uint8_t> buffer(size);
+    if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
+    char* text = nullptr;
+    if (!toString(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text) || !text) return {};
+    std::string sid = text;
+    LocalFree(text);
+    return sid;
 }
 
 class WinOutputFile final : public OutputFile {
@@ -57,6 +86,24 @@ std::unique_ptr<OutputFile> Open(const std::string& path, DWORD disposition, boo
 
 bool CreateFolder(const std::string& path) {
     return !path.empty() && CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+bool CreatePrivateFolder(const std::string& path) {
+    if (path.empty()) return false;
+    using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
+    auto convert = ProcAddress<ConvertFn>(Advapi32(), "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+    const std::string user = CurrentUserSid();
+    // The Windows 95 family and NT 4 have no such access lists.
+    if (!convert || user.empty()) return CreateFolder(path);
+    // Protected, so nothing is inherited from the temporary folder; files and
+    // folders made inside inherit the three entries.
+    const std::string sddl = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + ")";
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!convert(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr)) return false;
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    const bool ok = CreateDirectoryA(path.c_str(), &sa) != 0;
+    LocalFree(sd);
+    return ok;
 }
 
 bool FolderExists(const std::string& path) {

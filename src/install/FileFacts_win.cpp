@@ -1,8 +1,7 @@
 #include "install/FileFacts.h"
 
 #include "core/Handle_win.h"
-
-#include <vector>
+#include "core/VersionResource_win.h"
 
 namespace cvn {
 
@@ -18,29 +17,21 @@ bool GetDriveFreeKB(char driveLetter, uint64_t& kb) {
 
 bool ReadFileVersion(const std::string& path, TFileVersionInfo& info) {
     info = {};
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (size == 0) return false;
-    std::vector<uint8_t> block(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT len = 0;
-    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len) || !fixed ||
-        len < sizeof(VS_FIXEDFILEINFO))
-        return false;
-    info.signature = fixed->dwSignature;
-    info.strucVersion = fixed->dwStrucVersion;
-    info.fileVersionMS = fixed->dwFileVersionMS;
-    info.fileVersionLS = fixed->dwFileVersionLS;
-    info.productVersionMS = fixed->dwProductVersionMS;
-    info.productVersionLS = fixed->dwProductVersionLS;
-    info.fileFlagsMask = fixed->dwFileFlagsMask;
-    info.fileFlags = fixed->dwFileFlags;
-    info.fileOS = fixed->dwFileOS;
-    info.fileType = fixed->dwFileType;
-    info.fileSubtype = fixed->dwFileSubtype;
-    info.fileDateMS = fixed->dwFileDateMS;
-    info.fileDateLS = fixed->dwFileDateLS;
+    VS_FIXEDFILEINFO fixed;
+    if (!ReadFixedVersionInfo(path, fixed)) return false;
+    info.signature = fixed.dwSignature;
+    info.strucVersion = fixed.dwStrucVersion;
+    info.fileVersionMS = fixed.dwFileVersionMS;
+    info.fileVersionLS = fixed.dwFileVersionLS;
+    info.productVersionMS = fixed.dwProductVersionMS;
+    info.productVersionLS = fixed.dwProductVersionLS;
+    info.fileFlagsMask = fixed.dwFileFlagsMask;
+    info.fileFlags = fixed.dwFileFlags;
+    info.fileOS = fixed.dwFileOS;
+    info.fileType = fixed.dwFileType;
+    info.fileSubtype = fixed.dwFileSubtype;
+    info.fileDateMS = fixed.dwFileDateMS;
+    info.fileDateLS = fixed.dwFileDateLS;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Handle_win.h"
+#include "core/SystemLibrary_win.h"
 #include "install/FileFacts.h"
 #include "install/Fonts.h"
 #include "install/ServerRegistration.h"
@@ -70,10 +71,8 @@ public:
     bool IsProtectedFile(const std::string& path) override {
         if (!cvn::FileExists(path)) return false;
         // Windows before 2000 has no file protection and no sfc.dll.
-        Library sfc(LoadLibraryA("sfc.dll"));
-        if (!sfc) return false;
-        auto isProtected = reinterpret_cast<SfcIsFileProtectedFn>(
-            reinterpret_cast<void*>(GetProcAddress(sfc.Get(), "SfcIsFileProtected")));
+        Library sfc = LoadSystemLibrary("sfc.dll");
+        auto isProtected = ProcAddress<SfcIsFileProtectedFn>(sfc.Get(), "SfcIsFileProtected");
         if (!isProtected) return false;
         int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
         if (n <= 0) return false;

@@ -1,6 +1,7 @@
 #include "install/ServerRegistration.h"
 
 #include "core/Handle_win.h"
+#include "core/SystemLibrary_win.h"
 #include "install/SystemFolders.h"
 
 #include <oleauto.h>
@@ -34,15 +35,6 @@ private:
     bool restoreCursor_ = false;
 };
 
-bool CallRegistrationEntry(const std::string& path, const char* entry) {
-    Library lib(LoadLibraryA(path.c_str()));
-    if (!lib) return false;
-    using EntryFn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(lib.Get(), entry)));
-    if (!fn) return false;
-    return SUCCEEDED(fn());
-}
-
 std::wstring Wide(const std::string& s) {
     if (s.empty()) return {};
     int n = MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), nullptr, 0);
@@ -68,6 +60,14 @@ std::string FullPathOf(const std::string& path) {
     if (n == 0 || n >= full.size()) return path;
     full.resize(n);
     return full;
+}
+
+bool CallRegistrationEntry(const std::string& path, const char* entry) {
+    Library lib = LoadLibraryWithItsFolder(FullPathOf(path));
+    using EntryFn = HRESULT(STDAPICALLTYPE*)();
+    auto fn = ProcAddress<EntryFn>(lib.Get(), entry);
+    if (!fn) return false;
+    return SUCCEEDED(fn());
 }
 
 // Loading never registers by itself: registering and removing stay explicit.

@@ -19,7 +19,8 @@ std::string FileDirOf(std::string_view path) {
 }
 
 std::string FileNameOf(std::string_view path) {
-    size_t i = LastDelimiter(path);
+    // Names from the package may separate folders with "/" as well.
+    size_t i = path.find_last_of("\\/:");
     return std::string(i == std::string_view::npos ? path : path.substr(i + 1));
 }
 

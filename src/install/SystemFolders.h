@@ -59,7 +59,7 @@ void ResetFolderCaches();
 // The folder part of a path: up to the last "\" or ":"; the "\" itself is dropped
 // unless it follows ":" or another "\" (so "C:\x.exe" gives "C:\").
 std::string FileDirOf(std::string_view path);
-// The name after the last "\" or ":".
+// The name after the last "\", "/" or ":".
 std::string FileNameOf(std::string_view path);
 // Drops one trailing backslash unless it follows ":" (a drive's root stays "C:\").
 std::string DropTrailingBackslash(std::string_view path);

@@ -1,6 +1,11 @@
 #include "PackageReader.h"
 
+#include "PackageNames.h"
+#include "PeCertificate.h"
+
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 
 namespace cvn {
@@ -26,6 +31,22 @@ bool InFile(uint32_t offset, uint64_t limit) {
     return offset <= 0x7FFFFFFFu && offset <= limit;
 }
 
+// Names are checked as the sections are read, so a package that would write
+// outside its folders, onto a device or to a name Windows cannot delete again is
+// damaged before anything is extracted.
+void CheckFileEntry(const TFileEntry& e) {
+    // A source name may be the author's full path: only its last part is used.
+    CheckName(e.sourceName, TNameKind::Path, "source file name");
+    if (e.sourceName.empty() || e.sourceName.find_last_of("\\/:") == e.sourceName.size() - 1)
+        throw FormatError("source file name \"" + e.sourceName + "\" has no file name");
+    CheckName(e.targetDir, TNameKind::Path, "target folder");
+}
+
+void CheckBareNames(std::initializer_list<const std::string*> names, const char* what) {
+    for (const std::string* name : names)
+        CheckName(*name, TNameKind::BareName, what);
+}
+
 } // namespace
 
 const char* PackageResult::UserMessage() const {
@@ -40,11 +61,31 @@ const char* PackageResult::UserMessage() const {
     return kCorruptedMessage;
 }
 
+// A setup signed after packing ends in its certificate table; the package lies in
+// front of it, followed by at most seven zero bytes that align the table to 8 bytes.
+uint64_t TPackageReader::PackageEnd() {
+    const uint64_t size = stream_.Size();
+    std::vector<uint8_t> headers(size_t(std::min<uint64_t>(size, kPeHeaderBytes)));
+    TCertificateTable table;
+    if (!stream_.Seek(0) || !stream_.ReadExact(headers.data(), headers.size()) ||
+        !FindCertificateTable(headers, table) || uint64_t(table.offset) + table.size != size ||
+        table.offset < kTrailerSize + 7)
+        return size;
+    uint8_t tail[kTrailerSize + 7];
+    if (!stream_.Seek(table.offset - sizeof tail) || !stream_.ReadExact(tail, sizeof tail)) return size;
+    for (size_t pad = 0; pad < 8; ++pad) {
+        const uint8_t* magic = tail + sizeof tail - pad - 4;
+        if (LittleEndian32(magic) == kPackageMagic) return table.offset - pad;
+        if (tail[sizeof tail - pad - 1] != 0) break; // alignment bytes are zero
+    }
+    return size;
+}
+
 PackageResult TPackageReader::Open() {
     open_ = false;
     layout_ = {};
     flags_ = {};
-    const uint64_t size = stream_.Size();
+    const uint64_t size = PackageEnd();
     layout_.fileSize = size;
     if (size < kTrailerSize)
         return PackageResult::Corrupted("the file of " + std::to_string(size) +
@@ -141,7 +182,13 @@ PackageResult TPackageReader::ReadLanguages(TLanguageSection& out) {
 }
 
 PackageResult TPackageReader::ReadAppearance(TAppearance& out) {
-    return LoadSection(kSecAppearance, [&](ByteReader& r) { out = cvn::ReadAppearance(r); });
+    return LoadSection(kSecAppearance, [&](ByteReader& r) {
+        TAppearance read = cvn::ReadAppearance(r);
+        CheckBareNames(
+            {&read.defaultDialogPicture, &read.backgroundPicture, &read.splashPicture, &read.licenceFile},
+            "picture or text file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadCustomVariables(std::vector<TCustomVariableEntry>& out) {
@@ -149,15 +196,30 @@ PackageResult TPackageReader::ReadCustomVariables(std::vector<TCustomVariableEnt
 }
 
 PackageResult TPackageReader::ReadBackgroundItems(std::vector<TBackgroundItem>& out) {
-    return LoadSection(kSecBackground, [&](ByteReader& r) { out = ReadBackgroundSection(r); });
+    return LoadSection(kSecBackground, [&](ByteReader& r) {
+        std::vector<TBackgroundItem> read = ReadBackgroundSection(r);
+        for (const TBackgroundItem& item : read)
+            CheckBareNames({&item.pictureFile}, "background picture file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadComponents(TComponentSection& out) {
-    return LoadSection(kSecComponents, [&](ByteReader& r) { out = ReadComponentSection(r); });
+    return LoadSection(kSecComponents, [&](ByteReader& r) {
+        TComponentSection read = ReadComponentSection(r);
+        for (const TComponentRecord& c : read.components)
+            CheckBareNames({&c.iconFile}, "component icon file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadBillboards(std::vector<std::string>& out) {
-    return LoadSection(kSecBillboards, [&](ByteReader& r) { out = ReadBillboardSection(r); });
+    return LoadSection(kSecBillboards, [&](ByteReader& r) {
+        std::vector<std::string> read = ReadBillboardSection(r);
+        for (const std::string& name : read)
+            CheckBareNames({&name}, "billboard picture file");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadEventScripts(std::array<TScript, kEventScriptCount>& out) {
@@ -169,19 +231,42 @@ PackageResult TPackageReader::ReadDialogs(std::vector<TDialogDefinition>& out) {
 }
 
 PackageResult TPackageReader::ReadFolders(TFolderSection& out) {
-    return LoadSection(kSecFolders, [&](ByteReader& r) { out = ReadFolderSection(r); });
+    return LoadSection(kSecFolders, [&](ByteReader& r) {
+        TFolderSection read = ReadFolderSection(r);
+        for (const auto* list : {&read.installFolders, &read.programGroupFolders})
+            for (const std::string& folder : *list)
+                CheckName(folder, TNameKind::Path, "folder");
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadSupportFiles(std::vector<TSupportFile>& out) {
-    return LoadSection(kSecSupportFiles, [&](ByteReader& r) { out = ReadSupportFileSection(r); });
+    return LoadSection(kSecSupportFiles, [&](ByteReader& r) {
+        std::vector<TSupportFile> read = ReadSupportFileSection(r);
+        for (const TSupportFile& f : read)
+            CheckFileEntry(f.entry);
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadFiles(TFileSection& out) {
-    return LoadSection(kSecFiles, [&](ByteReader& r) { out = ReadFileSection(r); });
+    return LoadSection(kSecFiles, [&](ByteReader& r) {
+        TFileSection read = ReadFileSection(r);
+        for (const TFileRecord& f : read.files)
+            CheckFileEntry(f.entry);
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadShortcuts(std::vector<TShortcutRecord>& out) {
-    return LoadSection(kSecShortcuts, [&](ByteReader& r) { out = ReadShortcutSection(r); });
+    return LoadSection(kSecShortcuts, [&](ByteReader& r) {
+        std::vector<TShortcutRecord> read = ReadShortcutSection(r);
+        for (const TShortcutRecord& s : read) {
+            CheckName(s.name, TNameKind::RelativePath, "shortcut name");
+            CheckName(s.folder, TNameKind::Path, "shortcut folder");
+        }
+        out = std::move(read);
+    });
 }
 
 PackageResult TPackageReader::ReadRegistry(std::vector<TRegistryRecord>& out) {

@@ -39,6 +39,8 @@ struct PackageResult {
 
 // Where the package lies in the executable: the trailer and the section table.
 struct TPackageLayout {
+    // Where the package ends: the end of the file, or of a signed file the start of
+    // the certificate table less the zero bytes that align it.
     uint64_t fileSize = 0;
     uint32_t tableOffset = 0;
     uint32_t archiveOffset = 0; // 0: the main archive is in volume files
@@ -93,6 +95,7 @@ public:
 
 private:
     template <typename Parse> PackageResult LoadSection(int section, Parse parse);
+    uint64_t PackageEnd();
 
     InputStream& stream_;
     TPackageLayout layout_;

@@ -1,9 +1,11 @@
 #include "PackageWriter.h"
 
 #include "PackageSections.h"
+#include "PeCertificate.h"
 
 #include "core/ByteWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -43,6 +45,13 @@ void PlaceArchives(TComponentSection& c, const TArchiveParts& a, uint64_t sectio
 
 bool WritePackage(std::span<const uint8_t> stub, const TPackage& p, const TArchiveParts& a,
                   std::vector<uint8_t>& out, std::string& error) {
+    // A package appended after the signature would break it and could not be found
+    // in front of the certificate table: signing comes last.
+    if (TCertificateTable table;
+        FindCertificateTable(stub.first(std::min(stub.size(), kPeHeaderBytes)), table)) {
+        error = "the stub is signed already; pack an unsigned setup.exe and sign it after packing";
+        return false;
+    }
     if (a.componentArchives.size() > p.components.size()) {
         error = "there are more component archives than components";
         return false;

@@ -30,7 +30,7 @@ struct TArchiveParts {
 // derived values of section 6 (main archive size, progress factor, and each
 // component's archive offset, size and progress start); every other field is
 // written as the model holds it. Returns false with a reason when the package
-// cannot be laid out (a section or offset beyond what int32 offsets can hold,
+// cannot be laid out (a stub that is signed already, a section or offset beyond what int32 offsets can hold,
 // more component archives than components, a main archive both inside and in volumes).
 bool WritePackage(std::span<const uint8_t> stub, const TPackage& package, const TArchiveParts& archives,
                   std::vector<uint8_t>& out, std::string& error);

@@ -1,9 +1,8 @@
 #include "core/Handle_win.h"
+#include "core/VersionResource_win.h"
 #include "script/CommandPlatform.h"
 
 #include <shlobj.h>
-
-#include <vector>
 
 namespace cvn {
 
@@ -102,20 +101,12 @@ public:
 
     TFileVersion FileVersion(const std::string& path) override {
         TFileVersion v;
-        DWORD ignored = 0;
-        DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-        if (!size) return v;
-        std::vector<BYTE> info(size);
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT len = 0;
-        if (!GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
-            !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &len) || !fixed ||
-            len < sizeof(VS_FIXEDFILEINFO))
-            return v;
-        v.part[0] = HIWORD(fixed->dwFileVersionMS);
-        v.part[1] = LOWORD(fixed->dwFileVersionMS);
-        v.part[2] = HIWORD(fixed->dwFileVersionLS);
-        v.part[3] = LOWORD(fixed->dwFileVersionLS);
+        VS_FIXEDFILEINFO fixed;
+        if (!ReadFixedVersionInfo(path, fixed)) return v;
+        v.part[0] = HIWORD(fixed.dwFileVersionMS);
+        v.part[1] = LOWORD(fixed.dwFileVersionMS);
+        v.part[2] = HIWORD(fixed.dwFileVersionLS);
+        v.part[3] = LOWORD(fixed.dwFileVersionLS);
         return v;
     }
 

@@ -62,12 +62,12 @@ public:
         if (IsBareName(file)) {
             // A bare name is never looked up beside the setup program, where anything
             // could have been put next to a downloaded setup.
-            library_.Reset(LoadSystemLibrary(file.c_str()));
+            library_ = LoadSystemLibrary(file.c_str());
         } else {
             char full[MAX_PATH];
             DWORD n = GetFullPathNameA(file.c_str(), MAX_PATH, full, nullptr);
             if (n > 0 && n < MAX_PATH)
-                library_.Reset(LoadLibraryExA(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+                library_ = LoadLibraryWithItsFolder(full);
         }
         SetErrorMode(oldMode);
         return bool(library_);

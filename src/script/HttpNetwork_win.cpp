@@ -45,18 +45,18 @@ struct TWinsock {
     TWinsock() : library(LoadSystemLibrary("ws2_32.dll")) {
         if (!library) return;
         HMODULE h = library.Get();
-        auto startup = LibraryFunction<StartupFn>(h, "WSAStartup");
-        socket = LibraryFunction<SocketFn>(h, "socket");
-        connect = LibraryFunction<ConnectFn>(h, "connect");
-        send = LibraryFunction<SendFn>(h, "send");
-        recv = LibraryFunction<RecvFn>(h, "recv");
-        select = LibraryFunction<SelectFn>(h, "select");
-        closesocket = LibraryFunction<CloseFn>(h, "closesocket");
-        ioctlsocket = LibraryFunction<IoctlFn>(h, "ioctlsocket");
-        gethostbyname = LibraryFunction<GetHostFn>(h, "gethostbyname");
-        inet_addr = LibraryFunction<InetAddrFn>(h, "inet_addr");
-        lastError = LibraryFunction<LastErrorFn>(h, "WSAGetLastError");
-        getsockopt = LibraryFunction<GetSockOptFn>(h, "getsockopt");
+        auto startup = ProcAddress<StartupFn>(h, "WSAStartup");
+        socket = ProcAddress<SocketFn>(h, "socket");
+        connect = ProcAddress<ConnectFn>(h, "connect");
+        send = ProcAddress<SendFn>(h, "send");
+        recv = ProcAddress<RecvFn>(h, "recv");
+        select = ProcAddress<SelectFn>(h, "select");
+        closesocket = ProcAddress<CloseFn>(h, "closesocket");
+        ioctlsocket = ProcAddress<IoctlFn>(h, "ioctlsocket");
+        gethostbyname = ProcAddress<GetHostFn>(h, "gethostbyname");
+        inet_addr = ProcAddress<InetAddrFn>(h, "inet_addr");
+        lastError = ProcAddress<LastErrorFn>(h, "WSAGetLastError");
+        getsockopt = ProcAddress<GetSockOptFn>(h, "getsockopt");
         WSADATA data;
         ready = startup && socket && connect && send && recv && select && closesocket && ioctlsocket &&
                 gethostbyname && inet_addr && lastError && getsockopt && startup(MAKEWORD(2, 0), &data) == 0;

@@ -34,17 +34,17 @@ struct TWinHttp {
     TWinHttp() : library(LoadSystemLibrary("winhttp.dll")) {
         if (!library) return;
         HMODULE h = library.Get();
-        open = LibraryFunction<decltype(open)>(h, "WinHttpOpen");
-        crackUrl = LibraryFunction<decltype(crackUrl)>(h, "WinHttpCrackUrl");
-        connect = LibraryFunction<decltype(connect)>(h, "WinHttpConnect");
-        openRequest = LibraryFunction<decltype(openRequest)>(h, "WinHttpOpenRequest");
-        setTimeouts = LibraryFunction<decltype(setTimeouts)>(h, "WinHttpSetTimeouts");
-        setOption = LibraryFunction<decltype(setOption)>(h, "WinHttpSetOption");
-        sendRequest = LibraryFunction<decltype(sendRequest)>(h, "WinHttpSendRequest");
-        receiveResponse = LibraryFunction<decltype(receiveResponse)>(h, "WinHttpReceiveResponse");
-        queryHeaders = LibraryFunction<decltype(queryHeaders)>(h, "WinHttpQueryHeaders");
-        readData = LibraryFunction<decltype(readData)>(h, "WinHttpReadData");
-        closeHandle = LibraryFunction<decltype(closeHandle)>(h, "WinHttpCloseHandle");
+        open = ProcAddress<decltype(open)>(h, "WinHttpOpen");
+        crackUrl = ProcAddress<decltype(crackUrl)>(h, "WinHttpCrackUrl");
+        connect = ProcAddress<decltype(connect)>(h, "WinHttpConnect");
+        openRequest = ProcAddress<decltype(openRequest)>(h, "WinHttpOpenRequest");
+        setTimeouts = ProcAddress<decltype(setTimeouts)>(h, "WinHttpSetTimeouts");
+        setOption = ProcAddress<decltype(setOption)>(h, "WinHttpSetOption");
+        sendRequest = ProcAddress<decltype(sendRequest)>(h, "WinHttpSendRequest");
+        receiveResponse = ProcAddress<decltype(receiveResponse)>(h, "WinHttpReceiveResponse");
+        queryHeaders = ProcAddress<decltype(queryHeaders)>(h, "WinHttpQueryHeaders");
+        readData = ProcAddress<decltype(readData)>(h, "WinHttpReadData");
+        closeHandle = ProcAddress<decltype(closeHandle)>(h, "WinHttpCloseHandle");
         ready = open && crackUrl && connect && openRequest && setTimeouts && setOption && sendRequest &&
                 receiveResponse && queryHeaders && readData && closeHandle;
     }

@@ -1,10 +1,27 @@
 #include "ui/Application.h"
 
+#include "core/SystemLibrary_win.h"
+
+#include <commctrl.h>
+
 namespace cvn {
 
 namespace {
 
 const char kAppWindowClass[] = "TCorvaneApplication";
+
+// Progress bars and list views come from comctl32, which is no KnownDLL: it is
+// loaded from the system folder, never found beside the setup.
+Library LoadCommonControls() {
+    Library lib = LoadSystemLibrary("comctl32.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = ProcAddress<InitFn>(lib.Get(), "InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX controls{sizeof controls,
+                                      ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
+        init(&controls);
+    }
+    return lib;
+}
 
 LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -17,7 +34,8 @@ TApplication& TApplication::Instance() {
     return app;
 }
 
-TApplication::TApplication() : title_("Corvane Setup"), instance_(GetModuleHandleA(nullptr)) {}
+TApplication::TApplication()
+    : title_("Corvane Setup"), instance_(GetModuleHandleA(nullptr)), commonControls_(LoadCommonControls()) {}
 
 void TApplication::SetTitle(const std::string& title) {
     title_ = title;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Handle_win.h"
+
 #include <windows.h>
 
 #include <string>
@@ -43,6 +45,7 @@ private:
     TApplication();
     std::string title_;
     HINSTANCE instance_;
+    Library commonControls_; // kept loaded: its window classes live as long as it does
     HWND handle_ = nullptr;
     bool terminated_ = false;
     int busyDepth_ = 0;

@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include "core/SystemLibrary_win.h"
 #include "ui/Application.h"
 
 #include <commctrl.h>
@@ -23,6 +24,14 @@ void RegisterFormClass(WNDPROC formProc) {
     wc.hIcon = LoadIconA(wc.hInstance, "MAINICON");
     RegisterClassA(&wc);
     registered = true;
+}
+
+// gdi32's own transparent copy, looked up because the Windows 95 family lacks it;
+// msimg32, which exports the same routine, is not a KnownDLL and stays unloaded.
+using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
+TransparentBltFn TransparentCopy() {
+    static const auto fn = ProcAddress<TransparentBltFn>(GetModuleHandleA("gdi32.dll"), "GdiTransparentBlt");
+    return fn;
 }
 
 int PointsToHeight(int points) {
@@ -215,9 +224,9 @@ void TForm::Paint() {
         int w = img->stretch ? b.right - b.left : bm.bmWidth;
         int h = img->stretch ? b.bottom - b.top : bm.bmHeight;
         SetStretchBltMode(dc, HALFTONE);
-        if (img->transparent)
-            TransparentBlt(dc, b.left, b.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
-                           GetPixel(mem, 0, bm.bmHeight - 1));
+        if (img->transparent && TransparentCopy())
+            TransparentCopy()(dc, b.left, b.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
+                              GetPixel(mem, 0, bm.bmHeight - 1));
         else
             StretchBlt(dc, b.left, b.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         SelectObject(mem, old);

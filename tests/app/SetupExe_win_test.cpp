@@ -1,6 +1,7 @@
 #include "SetupProcess_win.h"
 #include "TestPackage.h"
 
+#include "core/Handle_win.h"
 #include "package/PackageReader.h"
 #include "package/StatementCodes.h"
 
@@ -224,4 +225,69 @@ TEST_F(SetupExe, PackageWithPagesSaysItCannotShowThemYet) {
     SetupProcess::PressOk(*box);
     EXPECT_EQ(setup->WaitForExit(30s), 0);
     EXPECT_TRUE(TempEmpty());
+}
+
+// The manifest Windows reads from setup.exe: the version 6 common controls, the
+// administrator rights the install needs (which also keeps Windows' installer
+// detection from guessing), Vista to 11 as supported systems, and no DPI awareness
+// while the pages are laid out in pixels.
+TEST(SetupExeManifest, AsksForAdministratorsAndCommonControls6AndNamesVistaTo11) {
+    Library exe(LoadLibraryExA(SetupStubPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe) << SetupStubPath();
+    HRSRC res = FindResourceA(exe.Get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(res, nullptr) << "no manifest resource";
+    HGLOBAL data = LoadResource(exe.Get(), res);
+    ASSERT_NE(data, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(data)), SizeofResource(exe.Get(), res));
+
+    auto has = [&](const std::string& text) { return manifest.find(text) != std::string::npos; };
+    EXPECT_TRUE(has("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"));
+    EXPECT_TRUE(has("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    for (const char* os : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_TRUE(has(std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
+    EXPECT_FALSE(has("dpiAware"));
+}
+
+// A whole run from a folder that also holds DLLs under the names of system DLLs that
+// are no KnownDLLs, with Wine told to prefer such native copies: none of them is
+// loaded, neither by the program's own imports nor by its run-time loading (the
+// common controls, version resources and file protection while a file is replaced).
+TEST_F(SetupExe, DllsPlantedBesideTheSetupAreNeverLoaded) {
+    const char* const names[] = {"version", "msimg32", "comctl32", "uxtheme", "sfc", "dwmapi"};
+    std::string planted = SetupStubPath();
+    for (int i = 0; i < 3; ++i)
+        planted = planted.substr(0, planted.find_last_of('\\'));
+    planted += "\\testing\\planted\\dlls\\";
+    std::string overrides;
+    for (const char* name : names) {
+        ASSERT_TRUE(
+            CopyFileA((planted + name + ".dll").c_str(), (folder + "\\" + name + ".dll").c_str(), FALSE))
+            << planted << name;
+        overrides += std::string(overrides.empty() ? "" : ",") + name;
+    }
+    const std::string app = folder + "\\app";
+    CreateDirectoryA(app.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(app + "\\tool.dll", "old", 3));
+    pkg.package.Settings().defaultInstallDir = app;
+    pkg.strayMembers = {{20, "new tool"}};
+    TFileRecord& file = pkg.package.files.emplace_back();
+    file.memberId = 20;
+    file.fileSize = 8;
+    file.versionMS = 0x00010000; // 1.0 replaces the old file, which has no version resource
+    file.entry.overwriteMode = 4;
+    file.entry.sourceName = "tool.dll";
+    file.entry.targetDir = "%InstallDir%\\";
+
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", (overrides + "=n,b").c_str());
+    auto setup = Start();
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(30s), 0);
+    EXPECT_EQ(ReadText(app + "\\tool.dll"), "new tool") << "the run installed its file";
+    for (const char* name : names)
+        EXPECT_FALSE(PathExists(folder + "\\" + name + ".dll.loaded")) << name << ".dll was loaded";
 }

@@ -360,6 +360,17 @@ TEST_F(StartupTest, DamagedSectionAfterTheFirstPassCleansUpWhatWasExtracted) {
         << "windows close before the box";
 }
 
+TEST_F(StartupTest, ASupportFileNamedOutOfItsFolderIsDamageAndNothingIsWritten) {
+    pkg.supportFiles.push_back({9, "../escaped.txt", "%TempSetupDir%\\", "outside"});
+    EXPECT_EQ(Run(), kExitFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].first.rfind(kCorruptedMessage, 0), 0u) << host.messages[0].first;
+    EXPECT_NE(host.messages[0].first.find("section 11"), std::string::npos) << host.messages[0].first;
+    EXPECT_TRUE(host.extractedAfterPass.empty()) << "no pass ran";
+    EXPECT_TRUE(TempIsEmpty());
+    EXPECT_FALSE(fs::exists(root / "temp" / "escaped.txt"));
+}
+
 TEST_F(StartupTest, DamagedArchiveShowsTheReadersMessageAndCleansUp) {
     auto bytes = pkg.Build(stub);
     MemoryInputStream s(bytes);

@@ -328,19 +328,20 @@ TEST_F(EngineWin, AFileHeldOpenWithoutSharingIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(ReadWholeFile(Installed("free.dll")), Data(2));
 }
 
-TEST_F(EngineWin, ProtectedSystemFilesAreLeftAloneWithoutAWord) {
-    Library sfc(LoadLibraryA("sfc.dll"));
-    if (!sfc || !GetProcAddress(sfc.Get(), "CvnFakeSfc"))
-        GTEST_SKIP() << "the system's own sfc.dll is in use; it protects nothing the test can make";
+// The stand-in sfc.dll beside this test calls every "protected" file protected. The
+// engine must ask the system's own library, never a copy lying beside the program,
+// so the file is replaced like any other.
+TEST_F(EngineWin, AnSfcDllBesideTheProgramIsNotAskedAboutProtectedFiles) {
     AddFile(1, "protected.dll");
-    AddFile(2, "plain.dll");
     PutFile(Installed("protected.dll"), "system");
     Build();
     engine_->InstallFiles();
-    EXPECT_EQ(ReadWholeFile(Installed("protected.dll")), "system");
-    EXPECT_EQ(ReadWholeFile(Installed("plain.dll")), Data(2));
+    // Only now, so the stand-in was not already loaded while the engine ran.
+    Library planted(LoadLibraryA("sfc.dll"));
+    if (!planted || !GetProcAddress(planted.Get(), "CvnFakeSfc"))
+        GTEST_SKIP() << "Wine does not load the sfc.dll beside the program; nothing to tell apart";
+    EXPECT_EQ(ReadWholeFile(Installed("protected.dll")), Data(1));
     EXPECT_TRUE(ui_.messages.empty());
-    EXPECT_EQ(Log(), (Strings{"4 " + installDir_, "0 " + Installed("plain.dll")}));
 }
 
 TEST_F(EngineWin, AMemberSpreadOverVolumesIsWrittenAndLoggedOnce) {

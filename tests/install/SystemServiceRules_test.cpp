@@ -21,6 +21,8 @@ TEST(FolderRules, PathParts) {
     EXPECT_EQ(FileDirOf("x.exe"), "");
     EXPECT_EQ(FileNameOf("C:\\a\\x.exe"), "x.exe");
     EXPECT_EQ(FileNameOf("C:x.exe"), "x.exe");
+    EXPECT_EQ(FileNameOf("build/out\\x.dll"), "x.dll");
+    EXPECT_EQ(FileNameOf("build\\out/x.dll"), "x.dll");
     EXPECT_EQ(DropTrailingBackslash("C:\\a\\"), "C:\\a");
     EXPECT_EQ(DropTrailingBackslash("C:\\"), "C:\\");
     EXPECT_EQ(DropTrailingBackslash("C:\\a\\\\"), "C:\\a\\");

@@ -1,4 +1,5 @@
 #include "core/Handle_win.h"
+#include "install/WinTestSupport.h"
 #include "package/StatementCodes.h"
 #include "script/CommandPlatform.h"
 #include "script/Condition.h"
@@ -339,6 +340,19 @@ TEST_F(WinCommands, ProgramsAndWindows) {
     vars.SetVariable("%Cmd%", std::string(system) + "\\cmd.exe");
     Run({St(SC::scRun, {"%Cmd%", "/c echo done> \"%Dir%\\ran.txt\"", "1"})});
     EXPECT_TRUE(Exists(dir + "\\ran.txt"));
+
+    // A bare name is looked for in the system folders, never beside the program: a
+    // copy of the probe planted there under a new name is not started.
+    Run({St(SC::scRun, {"cmd", "/c echo bare> \"%Dir%\\bare.txt\"", "1"})});
+    EXPECT_TRUE(Exists(dir + "\\bare.txt"));
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string planted = self;
+    planted = planted.substr(0, planted.rfind('\\')) + "\\cvnplanted.exe";
+    ASSERT_TRUE(CopyFileA(BuildFile("testing/sysprobe/cvn_sysprobe.exe").c_str(), planted.c_str(), FALSE));
+    Run({St(SC::scRun, {"cvnplanted", "\"%Dir%\\planted.txt\" cwd", "1"})});
+    DeleteFileA(planted.c_str());
+    EXPECT_FALSE(Exists(dir + "\\planted.txt"));
 
     DWORD start = GetTickCount();
     Run({St(SC::scSleep, {"120"}), St(SC::scSleep, {"-5"})});

@@ -1,6 +1,7 @@
 #include "app/SetupRun.h"
 #include "app/Startup.h"
 #include "app/WinStartupHost.h"
+#include "core/SystemLibrary_win.h"
 #include "script/DllCall.h"
 #include "script/HttpNetwork.h"
 #include "script/InternetCommands.h"
@@ -8,7 +9,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <exception>
@@ -17,9 +17,11 @@
 using namespace cvn;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX controls{sizeof controls,
-                                  ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
+    // Before anything else can load a DLL: a copy planted in the setup's folder (a
+    // Downloads folder, most often) must never be found.
+    RestrictDllSearchToSystemFolder();
+    // Registers the common controls before the first window.
+    TApplication::Instance();
     // Shell links, pictures and type libraries need COM on this thread.
     const bool com = SUCCEEDED(CoInitialize(nullptr));
     int exitCode = kExitFailed;

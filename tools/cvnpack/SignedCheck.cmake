@@ -1,0 +1,56 @@
+# Packs the example onto the built setup.exe, signs the result with osslsigncode and a
+# throw-away certificate, verifies the signature, and reads the package back from the
+# signed file with cvndump; packing onto the signed file must then be refused.
+# Run by ctest (the Windows tools under the emulator):
+#   cmake -DEMULATOR=... -DCVNPACK=... -DCVNDUMP=... -DSTUB=... -DEXAMPLE_DIR=...
+#         -DOPENSSL=... -DOSSLSIGNCODE=... -DWORK=... -P SignedCheck.cmake
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(GLOB example_files ${EXAMPLE_DIR}/*)
+file(COPY ${example_files} DESTINATION ${WORK})
+file(COPY_FILE ${STUB} ${WORK}/stub.exe)
+
+function(run)
+  # Relative names only: the Windows tools run in the work folder.
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  set(rc ${rc} PARENT_SCOPE)
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+function(must what)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}): ${out}${err}")
+  endif()
+endfunction()
+
+run(${OPENSSL} req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2
+    -subj "/CN=Corvane Test Signer")
+must("making the test certificate")
+run(${EMULATOR} ${CVNPACK} --stub stub.exe --out setup.exe package.json)
+must("cvnpack")
+file(SIZE ${WORK}/setup.exe packed_size)
+run(${OSSLSIGNCODE} sign -certs cert.pem -key key.pem -n "Example Notes" -in setup.exe -out signed.exe)
+must("osslsigncode sign")
+run(${OSSLSIGNCODE} verify -CAfile cert.pem -in signed.exe)
+must("osslsigncode verify")
+
+run(${EMULATOR} ${CVNDUMP} signed.exe)
+must("cvndump of the signed setup")
+foreach(expected "\"softwareName\": \"Example Notes\"" "\"fileSize\": ${packed_size},")
+  string(FIND "${out}" "${expected}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "cvndump of the signed setup lacks ${expected}:\n${out}")
+  endif()
+endforeach()
+
+run(${EMULATOR} ${CVNPACK} --stub signed.exe --out again.exe package.json)
+if(rc EQUAL 0 OR EXISTS ${WORK}/again.exe)
+  message(FATAL_ERROR "cvnpack packed onto a signed stub")
+endif()
+string(FIND "${err}" "sign it after packing" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "cvnpack's refusal does not say to sign after packing: ${err}")
+endif()
+message(STATUS "the signed setup verifies and its package reads back")

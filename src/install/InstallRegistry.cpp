@@ -108,13 +108,13 @@ std::string TrimRegistryKeyPath(std::string_view key) {
 void TCorvaneInstall::WriteRegistry() {
     if (aborted_) return;
     Status(kMsgCreatingRegistry);
-    TRegistryRoot root = TRegistryRoot::CurrentUser;
+    TRegRoot root = TRegRoot::CurrentUser;
     bool failed = false;
     for (const TRegistryRecord& stored : ctx_.package->registry) {
         if (aborted_) return;
         if (!ItemInstalled(stored.components, stored.condition)) continue;
         // Any other root code keeps the root of the entry before.
-        if (stored.root <= 2) root = TRegistryRoot(stored.root);
+        if (stored.root <= 2) root = TRegRoot(stored.root);
         TRegistryRecord entry = stored;
         entry.key = TrimRegistryKeyPath(Expand(stored.key));
         entry.valueName = Expand(stored.valueName);

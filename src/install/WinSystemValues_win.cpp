@@ -5,7 +5,7 @@
 
 #include "core/Handle_win.h"
 #include "install/CommandLine.h"
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 #include "install/SystemFolders.h"
 #include "install/SystemInfo.h"
 
@@ -137,14 +137,11 @@ std::string TWinSystemValues::DotNetVersion() {
     return GetDotNetVersion();
 }
 
-bool TWinSystemValues::ReadRegistryText(TRegistryRoot root, const std::string& key,
-                                        const std::string& valueName, std::string& value) {
-    HKEY hroot = root == TRegistryRoot::ClassesRoot    ? HKEY_CLASSES_ROOT
-                 : root == TRegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE
-                                                       : HKEY_CURRENT_USER;
+bool TWinSystemValues::ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
+                                        std::string& value) {
     // Query rights are enough to read, and a user without write rights to the key
     // still gets the stored value instead of the default.
-    auto text = ReadRegText(hroot, key, valueName);
+    auto text = ReadRegText(RootKey(root), key, valueName);
     if (!text) return false;
     value = *text;
     return true;

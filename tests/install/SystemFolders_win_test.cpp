@@ -159,13 +159,13 @@ TEST_F(SystemFoldersWin, SystemValuesForVariables) {
     EXPECT_EQ(vars.ExpandVariables("%IsAdmin%"), "1");
 
     std::string value;
-    EXPECT_TRUE(system.ReadRegistryText(TRegistryRoot::LocalMachine,
+    EXPECT_TRUE(system.ReadRegistryText(TRegRoot::LocalMachine,
                                         "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                                         value));
     EXPECT_EQ(value, GetProgramFilesDir());
-    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::CurrentUser, "Software\\No\\Such\\Key", "", value));
+    EXPECT_FALSE(system.ReadRegistryText(TRegRoot::CurrentUser, "Software\\No\\Such\\Key", "", value));
     // Numbers are not text.
-    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::LocalMachine,
+    EXPECT_FALSE(system.ReadRegistryText(TRegRoot::LocalMachine,
                                          "System\\CurrentControlSet\\Control\\Windows", "CSDVersion", value));
 }
 

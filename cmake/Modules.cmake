@@ -54,9 +54,12 @@ function(cvn_test_suite name)
   if(WIN32)
     target_link_libraries(cvn_${name}_tests PRIVATE ${T_WIN_DEPS})
   endif()
+  # A Windows test finds what the build made for it from its own location (BuildFiles_win.h),
+  # never from the working folder or the environment.
+  file(RELATIVE_PATH to_build ${CMAKE_CURRENT_BINARY_DIR} ${PROJECT_BINARY_DIR})
+  target_compile_definitions(cvn_${name}_tests PRIVATE CVN_TEST_TO_BUILD_FOLDER="${to_build}")
   add_test(NAME ${name} COMMAND cvn_${name}_tests)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600
-                       ENVIRONMENT "CVN_SOURCE_DIR=${PROJECT_SOURCE_DIR};CVN_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   if(WIN32)
     # The Windows suites share one headless display; tests that read a message box off
     # the screen must not find another suite's window lying over it.

@@ -11,6 +11,7 @@ packages=(
   gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev  # and 64-bit
   mingw-w64-tools                                               # widl for the COM test server
   dpkg-dev                                                      # apt-get source
+  python3                                                       # reading the test results
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick fonts-dejavu-core  # running it
   # Wine's own fonts and the X extensions its display driver uses, for faithful windows
   fonts-wine libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386 libxfixes3:i386

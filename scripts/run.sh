@@ -2,9 +2,11 @@
 # Builds setup.exe (Windows) and the authoring tool cvnpack (native), packs the example
 # product of tools/cvnpack/example onto setup.exe and runs the result under Wine.
 #
-# With DISPLAY set the setup appears on that display and this script ends when it does.
-# Without one it runs on a private headless X server: after CVN_RUN_SECONDS (default 20)
-# a screenshot is saved to build-win/run/screenshot.png and the setup is closed.
+# The shipped 32-bit setup.exe (build-win) runs where the host runs 32-bit code; elsewhere the
+# 64-bit build of the same code (build-win64) runs under 64-bit Wine instead, and this script
+# says so. With DISPLAY set the setup appears on that display and this script ends when it
+# does. Without one it runs on a private headless X server: after CVN_RUN_SECONDS (default
+# 20) a screenshot is saved to BUILD/run/screenshot.png and the setup is closed.
 #
 # Installs missing system packages first unless CVN_SKIP_DEPS=1; CVN_JOBS sets the build
 # parallelism (default 2).
@@ -14,7 +16,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=${CVN_JOBS:-2}
 example=${CVN_EXAMPLE:-$root/tools/cvnpack/example/package.json}
-out=$root/build-win/run
+# shellcheck source=windows-arch.sh
+. scripts/windows-arch.sh
 
 step() { printf '\n===== %s =====\n' "$*"; }
 fail() {
@@ -33,17 +36,22 @@ if [ ! -f build-native/CMakeCache.txt ]; then
 fi
 cmake --build build-native -j "$jobs" --target cvnpack cvndump
 
-step "setup.exe (build-win)"
-if [ ! -f build-win/CMakeCache.txt ]; then
-  cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVN_BENCH=OFF \
-    --toolchain "$root/cmake/toolchain-i686-mingw.cmake"
+if cvn_runs_32bit; then
+  win=build-win toolchain=toolchain-i686-mingw.cmake
+else
+  win=build-win64 toolchain=toolchain-x86_64-mingw.cmake
+  echo "run: $cvn_no32_reason; running the 64-bit build of setup.exe under 64-bit Wine instead"
 fi
-if ! cmake --build build-win --target help | grep -q '^setup: '; then
-  fail "this tree has no 'setup' target yet: src/app does not build setup.exe, so there is nothing to run"
+out=$root/$win/run
+
+step "setup.exe ($win)"
+if [ ! -f "$win/CMakeCache.txt" ]; then
+  cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVN_BENCH=OFF \
+    --toolchain "$root/cmake/$toolchain"
 fi
-cmake --build build-win -j "$jobs" --target setup
-stub=$(find build-win/src/app -name setup.exe -type f | head -1)
-[ -n "$stub" ] || fail "the 'setup' target built no setup.exe under build-win/src/app"
+cmake --build "$win" -j "$jobs" --target setup
+stub=$(find "$win/src/app" -name setup.exe -type f | head -1)
+[ -n "$stub" ] || fail "the 'setup' target built no setup.exe under $win/src/app"
 
 step "package"
 mkdir -p "$out"
@@ -53,8 +61,11 @@ build-native/tools/cvndump/cvndump "$out/setup.exe" >"$out/package.json"
 echo "packed $(basename "$(dirname "$example")") onto $stub -> $out/setup.exe ($(stat -c %s "$out/setup.exe") bytes)"
 
 step "run"
-# Installs made here stay out of the prefix the tests use.
+# Installs made here stay out of the prefix the tests use; run-wine.sh appends "64" for a
+# 64-bit program.
 export CVN_WINEPREFIX=$out/wine-prefix
+prefix=$CVN_WINEPREFIX
+[ "$win" = build-win ] || prefix=${CVN_WINEPREFIX}64
 wine_run=$root/testing/wine/run-wine.sh
 if [ -n "${DISPLAY:-}" ]; then
   exec "$wine_run" "$out/setup.exe"
@@ -67,7 +78,7 @@ setup_pid=
 # shellcheck disable=SC2317 # called through the trap
 cleanup() {
   if [ -n "$setup_pid" ] && kill -0 "$setup_pid" 2>/dev/null; then
-    WINEPREFIX=$CVN_WINEPREFIX wineserver -k 2>/dev/null || true
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     wait "$setup_pid" 2>/dev/null || true
   fi
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true

@@ -151,21 +151,23 @@ bool TStartup::ExtractionPass(int pass, int& exitCode) {
     }
     TSupportFileSelector selector(run_, pass);
     int32_t errorCode = 0;
+    std::string failedFile;
     bool ok;
     try {
         ok = host_.ExtractSupportFiles(stream, host_.ExecutablePath(), pass, Expand("%InstallDir%"), selector,
-                                       errorCode);
+                                       errorCode, failedFile);
     } catch (const std::exception& e) {
         exitCode = Fail(e.what());
         return false;
     }
-    // The reader leaves a failed pass without a message of its own; support files
-    // that are missing or cut short would break the pages that show them.
-    if (!ok) {
-        exitCode = Fail(errorCode == 1 ? Replace(kSupportWriteMessage, "<folder>", run_.tempSetupDir)
-                                       : std::string(kSupportDataMessage));
-        return false;
-    }
+    // Only an unreadable archive ends the start-up. A pass that stops at a file it
+    // cannot write or decompress leaves that file (and the ones after it) out: a
+    // damaged picture is no reason not to install, so the user is told which file
+    // and the setup goes on.
+    if (!ok && errorCode != 0)
+        host_.ShowMessage(
+            Replace(errorCode == 1 ? kSupportWriteMessage : kSupportDataMessage, "<file>", failedFile),
+            TMessageIcon::Warning);
     return true;
 }
 

@@ -27,11 +27,12 @@ inline constexpr const char* kNoTempFolderMessage =
     "ERROR: Setup cannot create its temporary folder in \"<folder>\". Please make sure that the temporary "
     "folder exists and that you may write to it, then start Setup again.";
 inline constexpr const char* kSupportWriteMessage =
-    "ERROR: Setup cannot write its support files to the temporary folder \"<folder>\". Please make sure "
-    "that the disk has enough free space, then start Setup again.";
+    "Setup cannot write its support file \"<file>\". Please make sure that the disk has enough free "
+    "space. Setup goes on, but some of its pictures or texts may be missing.";
 inline constexpr const char* kSupportDataMessage =
-    "ERROR: the support files in the setup data are damaged, please try to download this software again "
-    "or contact the development company.";
+    "The support file \"<file>\" in the setup data is damaged. Setup goes on, but some of its pictures or "
+    "texts may be missing; if it does not work, please download this software again or contact the "
+    "development company.";
 
 // Creates "cvn001", "cvn002", ... in `systemTemp`, skipping names that exist, and
 // returns the first one it created, without trailing delimiter. Empty when none can

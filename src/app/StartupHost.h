@@ -47,11 +47,12 @@ public:
     virtual void ShowLoader(const TLoaderLook& look) = 0;
     // One pass of the loader's archive reader over the archive at the stream's
     // position, with `pass` stored on the reader. True when the pass reached the end
-    // record without error; `errorCode` then tells what went wrong. Throws the
+    // record without error; otherwise `errorCode` tells what went wrong and
+    // `failedFile` is the target of the member the pass stopped at. Throws the
     // reader's exception for an unreadable archive.
     virtual bool ExtractSupportFiles(InputStream& package, const std::string& packagePath, int pass,
                                      const std::string& defaultTarget, const TSupportFileFilter& filter,
-                                     int32_t& errorCode) = 0;
+                                     int32_t& errorCode, std::string& failedFile) = 0;
     // Shows the picture centred on the screen; false when it cannot be loaded.
     virtual bool ShowSplash(const std::string& picturePath) = 0;
     // Waits while keeping the windows painted.

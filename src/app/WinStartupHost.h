@@ -30,7 +30,7 @@ public:
     void ShowLoader(const TLoaderLook& look) override;
     bool ExtractSupportFiles(InputStream& package, const std::string& packagePath, int pass,
                              const std::string& defaultTarget, const TSupportFileFilter& filter,
-                             int32_t& errorCode) override;
+                             int32_t& errorCode, std::string& failedFile) override;
     bool ShowSplash(const std::string& picturePath) override;
     void Wait(unsigned milliseconds) override;
     void CloseStartupWindows() override;

@@ -89,7 +89,7 @@ void TWinStartupHost::ShowLoader(const TLoaderLook& look) {
 
 bool TWinStartupHost::ExtractSupportFiles(InputStream& package, const std::string& packagePath, int pass,
                                           const std::string& defaultTarget, const TSupportFileFilter& filter,
-                                          int32_t& errorCode) {
+                                          int32_t& errorCode, std::string& failedFile) {
     // Start-up always shows the loader first; a loader that could not be created
     // still extracts with a reader of its own.
     TSetupCVNZip own;
@@ -105,6 +105,7 @@ bool TWinStartupHost::ExtractSupportFiles(InputStream& package, const std::strin
     zip->PassTag = uint8_t(pass);
     bool ok = zip->ExtractFromStream(package, defaultTarget, packagePath);
     errorCode = zip->ErrorCode();
+    failedFile = zip->CurrentTargetPath();
     return ok;
 }
 

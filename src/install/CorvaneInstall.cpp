@@ -209,7 +209,6 @@ bool TCorvaneInstall::CreateUsedFolders(std::vector<std::string> folders,
 }
 
 void TCorvaneInstall::ExtractArchives() {
-    extractionEnded_ = false;
     const TPackage& pkg = *ctx_.package;
     if (ctx_.archiveOffset < 1) {
         // The setup is spread over volume files named after the setup program.
@@ -233,11 +232,11 @@ void TCorvaneInstall::ExtractArchives() {
     }
 }
 
-// One archive pass. False when extraction has to end: the run was aborted, the
-// archive is damaged or a target could not be written.
+// One archive pass. False when extraction has to end: the run was aborted, or the
+// pass failed and ended the run.
 bool TCorvaneInstall::ExtractPart(const std::string& path, int32_t offset, int32_t base, int32_t span,
                                   int32_t max) {
-    if (aborted_ || extractionEnded_) return false;
+    if (aborted_) return false;
     archive_.ProgressBase = base;
     archive_.ProgressSpan = span;
     archive_.ProgressMax = max;
@@ -260,13 +259,22 @@ bool TCorvaneInstall::ExtractPart(const std::string& path, int32_t offset, int32
         Abort();
         return false;
     }
-    if (archive_.ErrorCode() == TSetupCVNZip::kWriteError) {
-        // The reader gives up on a target it cannot write; the user learns which one
-        // instead of finding files missing later.
+    const int32_t error = archive_.ErrorCode();
+    if (error == TSetupCVNZip::kWriteError)
+        // The user learns which target could not be written instead of finding files missing later.
         ctx_.ui->ShowMessage(Message(66, "<file>", archive_.CurrentTargetPath()), TMessageIcon::Warning);
-        extractionEnded_ = true;
+    if (error != TSetupCVNZip::kNoError) {
+        // A failed pass (a target that cannot be written, or a damaged block after
+        // "Corvane Zip file corrupted.") ends the run like an unreadable archive
+        // does. The reader stopped in the middle of the archive, so the members after
+        // the failed one are missing whatever comes next; going on with the later
+        // archives, the shortcuts, the registry and the uninstall entry would
+        // register a product whose files were left out.
+        ctx_.ui->TerminateApplication();
+        Abort();
+        return false;
     }
-    return !aborted_ && !extractionEnded_;
+    return !aborted_;
 }
 
 void TCorvaneInstall::RegisterInstalledFiles() {
@@ -287,7 +295,9 @@ void TCorvaneInstall::RegisterInstalledFiles() {
             ShowError(kMsgRegisterServerError, "<file>", path);
         if (entry.registerTypeLib && !ctx_.platform->RegisterTypeLibrary(path))
             ShowError(kMsgTypeLibraryError, "<file>", path);
-        if (entry.font) ctx_.platform->RegisterFont(entry.sourceName, entry.fontName, true);
+        // The installed file, not the package author's SourceName: the system's font
+        // list and the running system must find the font where it now is.
+        if (entry.font) ctx_.platform->RegisterFont(path, entry.fontName, true);
     }
 }
 

@@ -140,7 +140,6 @@ private:
     std::string appManagerPath_;
     std::string iconPath_;
     bool aborted_ = false;
-    bool extractionEnded_ = false;
     int progressTop_ = 0;
     TSetupCVNZip archive_;
 };

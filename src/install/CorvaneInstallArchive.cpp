@@ -181,10 +181,7 @@ void TCorvaneInstall::ArchiveNeedVolume(uint16_t disk, std::string& volumePath, 
 }
 
 void TCorvaneInstall::ArchiveError(int32_t code) {
-    if (code == TSetupCVNZip::kDataError) {
-        ctx_.ui->ShowMessage(kArchiveCorrupted, TMessageIcon::Error);
-        extractionEnded_ = true;
-    }
+    if (code == TSetupCVNZip::kDataError) ctx_.ui->ShowMessage(kArchiveCorrupted, TMessageIcon::Error);
 }
 
 } // namespace cvn

@@ -113,13 +113,13 @@ void TCorvaneInstall::WriteRegistry() {
     for (const TRegistryRecord& stored : ctx_.package->registry) {
         if (aborted_) return;
         if (!ItemInstalled(stored.components, stored.condition)) continue;
-        // Any other root code keeps the root of the entry before.
+        // Any other root code keeps the root of the entry before; the log keeps the
+        // code as stored, like every other field of the entry.
         if (stored.root <= 2) root = TRegRoot(stored.root);
         TRegistryRecord entry = stored;
         entry.key = TrimRegistryKeyPath(Expand(stored.key));
         entry.valueName = Expand(stored.valueName);
         entry.data = Expand(stored.data);
-        entry.root = uint8_t(root);
         const TRegistryValueType type = RegistryValueTypeOf(entry.valueType);
         TRegistryWrite result = ctx_.platform->WriteRegistryValue(root, entry.key, entry.valueName, type,
                                                                   RegistryValueBytes(type, entry.data));

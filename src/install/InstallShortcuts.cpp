@@ -21,8 +21,10 @@ constexpr int kMsgProgramGroupError = 16;
 constexpr int kMsgShortcutError = 24;
 constexpr const char* kProgramGroupFolder = "%ProgramGroupDir%\\";
 
+// A drive-letter or network path. A path that begins with one backslash ("\bin\a.exe",
+// or "%Var%\a.exe" with an empty %Var%) is meant below the installed file's folder.
 bool IsFullPath(std::string_view path) {
-    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
+    return (path.size() >= 2 && path[1] == ':') || path.substr(0, 2) == "\\\\";
 }
 
 } // namespace
@@ -68,8 +70,11 @@ std::string TCorvaneInstall::ShortcutTarget(const TShortcutRecord& shortcut) con
     if (IsFullPath(expanded)) return expanded;
     // A file name (or a path below the installation folder): the folder of the
     // first installed file of that name, else the installation folder.
-    const std::string folder = WithTrailingBackslash(queries_.FolderOfFile(expanded));
-    return Expand(folder + shortcut.target);
+    const std::string folder = WithTrailingBackslash(Expand(queries_.FolderOfFile(expanded)));
+    // The folder ends in the one backslash that joins it to a target that begins with one.
+    std::string name = Expand(shortcut.target);
+    if (!name.empty() && name.front() == '\\') name.erase(0, 1);
+    return folder + name;
 }
 
 void TCorvaneInstall::CreateShortcut(const TShortcutRecord& shortcut) {

@@ -74,16 +74,21 @@ void TCorvaneInstall::WriteUninstallData() {
     for (int i = 0; i < store.Count(); ++i)
         data.variables.push_back(store.GetLine(i));
 
+    // The file is created with its header before the Uninstall key is written, so a
+    // file that cannot be written leaves no entry behind that would point at nothing.
+    // No message of its own exists for this file; the one for files that cannot be
+    // created says what went wrong.
     ByteWriter w;
     WriteUninstallHeader(w, data);
+    if (!ctx_.platform->WriteWholeFile(path, w.Data())) {
+        ctx_.ui->ShowMessage(Message(kMsgCannotCreateFile, "<file>", path), TMessageIcon::Error);
+        return;
+    }
     const bool maintenance = Maintenance();
     WriteUninstallKey(!maintenance);
     if (!maintenance) Log(ukPlainFile, path);
     static const std::vector<TUninstallItem> kNone;
     WriteUninstallItems(w, maintenance && ctx_.previous ? ctx_.previous->Items() : kNone, log_);
-
-    // No message of its own exists for this file; the one for files that cannot
-    // be created says what went wrong.
     if (!ctx_.platform->WriteWholeFile(path, w.Data()))
         ctx_.ui->ShowMessage(Message(kMsgCannotCreateFile, "<file>", path), TMessageIcon::Error);
 }

@@ -139,9 +139,12 @@ std::string TWinSystemValues::DotNetVersion() {
 
 bool TWinSystemValues::ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
                                         std::string& value) {
-    // Query rights are enough to read, and a user without write rights to the key
-    // still gets the stored value instead of the default.
-    auto text = ReadRegText(RootKey(root), key, valueName);
+    // Every right is requested, as the script's registry commands do: a key the user
+    // may not change counts as missing, and the default text is taken. Both ways of
+    // reading a value then agree.
+    RegKey k = OpenRegKey(RootKey(root), key, KEY_ALL_ACCESS);
+    if (!k) return false;
+    auto text = ReadRegText(k.Get(), valueName);
     if (!text) return false;
     value = *text;
     return true;

@@ -64,5 +64,8 @@ std::string PathFileName(std::string_view path);
 std::string PathFolder(std::string_view path); // without trailing backslash
 std::string PathDrive(std::string_view path);
 std::string PathExtension(std::string_view path);
+// The folder a program or document is started in: its PathFolder, except that a
+// drive root keeps its backslash ("C:\" names the root, "C:" the drive's current folder).
+std::string StartFolder(std::string_view path);
 
 } // namespace cvn

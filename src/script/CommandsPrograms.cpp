@@ -2,9 +2,15 @@
 
 namespace cvn {
 
+std::string StartFolder(std::string_view path) {
+    std::string folder = PathFolder(path);
+    if (!folder.empty() && folder.back() == ':') folder += '\\';
+    return folder;
+}
+
 void CmdOpenDocument(TCommandsContext& ctx, const TScriptStatement& s) {
     std::string file = ctx.Expand(s.param[0]);
-    ctx.platform.programs->ShellOpen(file, PathFolder(file));
+    ctx.platform.programs->ShellOpen(file, StartFolder(file));
 }
 
 void CmdRun(TCommandsContext& ctx, const TScriptStatement& s) {

@@ -43,9 +43,7 @@ public:
 
     bool Run(const std::string& program, const std::string& parameters, bool wait) override {
         std::string commandLine = "\"" + program + "\" " + parameters;
-        // The program's folder; a drive root keeps its backslash so that it names the root.
-        std::string folder = PathFolder(program);
-        if (!folder.empty() && folder.back() == ':') folder += '\\';
+        const std::string folder = StartFolder(program);
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};

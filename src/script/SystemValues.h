@@ -87,7 +87,7 @@ public:
 
     // Reads a text value for a custom variable: key given without leading or
     // trailing backslash, value name empty for the key's default value. False when
-    // the key cannot be opened for reading or the value is missing or not text.
+    // the key cannot be opened with full access or the value is missing or not text.
     virtual bool ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
                                   std::string& value) = 0;
 };

@@ -3,6 +3,7 @@
 #include "ui/Application.h"
 #include "ui/NewFolder.h"
 
+#include "core/FileSystem.h"
 #include "core/Handle_win.h"
 
 #include <algorithm>
@@ -10,11 +11,6 @@
 namespace cvn {
 
 namespace {
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::string WithoutTrailingBackslash(std::string path) {
     while (path.size() > 1 && path.back() == '\\')
@@ -213,8 +209,9 @@ void TfrmDirectorySel::btnNewFolderClick() {
     if (!prompt.Create(Handle(), FontSpec())) return;
     if (prompt.ShowModal() != mrOk) return;
     std::string folder = JoinPath(directory_, prompt.FolderName());
-    // Only a folder that this call created changes the list.
-    if (CreateDirectoryA(folder.c_str(), nullptr)) FillFolderList();
+    // The name may hold sub-folders ("a\b"); every missing level is created. Only a
+    // folder that this call created changes the list.
+    if (CreateFolderPath(folder) == FolderResult::Created) FillFolderList();
 }
 
 } // namespace cvn

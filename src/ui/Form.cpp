@@ -202,8 +202,9 @@ void TForm::Paint() {
         if (!img->visible) continue;
         RECT& b = img->bounds;
         if (img->icon) {
-            DrawIconEx(dc, b.left, b.top, img->icon, b.right - b.left, b.bottom - b.top, 0, nullptr,
-                       DI_NORMAL);
+            // Width and height 0 draw the icon at its own size.
+            DrawIconEx(dc, b.left, b.top, img->icon, img->stretch ? b.right - b.left : 0,
+                       img->stretch ? b.bottom - b.top : 0, 0, nullptr, DI_NORMAL);
             continue;
         }
         if (!img->bitmap) continue;

@@ -63,7 +63,7 @@ struct TImage {
     RECT bounds{};
     HBITMAP bitmap = nullptr; // not owned
     HICON icon = nullptr;     // not owned; drawn instead of a bitmap when set
-    bool stretch = false;
+    bool stretch = false;     // fills the bounds; otherwise drawn at its own size
     bool transparent = false; // the bottom-left pixel's colour is not drawn
     bool visible = true;
 };

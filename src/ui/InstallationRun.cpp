@@ -109,6 +109,8 @@ HWND TInstallationRun::Owner() const {
 }
 
 TFontSpec TInstallationRun::DialogFont() const {
+    // With "keep system font" the windows keep their own font.
+    if (ctx_.flags.keepSystemFont) return TFontSpec{};
     return FontSpecFromRecord(ctx_.engine.package->Settings().appearance.setupFont);
 }
 
@@ -360,7 +362,7 @@ void TInstallationRun::ProcessMessages() {
 
 void TInstallationRun::ShowBillboard(const std::string& bitmapPath, int progressTop) {
     if (!billboard_) billboard_ = std::make_unique<TBillboardWindow>();
-    HWND owner = ctx_.wizard ? ctx_.wizard : TApplication::Instance().Handle();
+    HWND owner = ctx_.backWindow ? ctx_.backWindow : TApplication::Instance().Handle();
     billboard_->ShowPicture(owner, bitmapPath, progressTop);
 }
 

@@ -26,6 +26,8 @@ struct TInstallationRunContext {
 
     // The wizard window (owner of the prompts and the progress window); null: the application.
     HWND wizard = nullptr;
+    // The background window (owner of the billboard window); null: the application.
+    HWND backWindow = nullptr;
     // ShowDialog("INSTALL"): true when the page is shown, and progress then goes to
     // ReportProgress on it. Empty: the package has no such page.
     std::function<bool()> showInstallPage;

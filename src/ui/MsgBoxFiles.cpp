@@ -120,9 +120,10 @@ void TfrmMsgBoxFiles::Prepare(const TMsgBoxFilesTexts& texts, int mode, const st
     if (mode >= mdOneFile) {
         if (fileIcon_) DestroyIcon(fileIcon_);
         fileIcon_ = nullptr;
-        // The large shell icon fills the 32 x 32 image without scaling.
+        // The icon of the shell's small system icon list (16 x 16), drawn at its own
+        // size in the 32 x 32 image.
         SHFILEINFOA info{};
-        if (SHGetFileInfoA(filePath.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON) &&
+        if (SHGetFileInfoA(filePath.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
             info.hIcon)
             fileIcon_ = info.hIcon;
         imgFile1_->icon = fileIcon_;

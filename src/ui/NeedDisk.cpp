@@ -1,5 +1,6 @@
 #include "ui/NeedDisk.h"
 
+#include "script/Languages.h"
 #include "ui/Application.h"
 #include "ui/DirectorySel.h"
 
@@ -10,12 +11,6 @@
 namespace cvn {
 
 namespace {
-
-std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-    return text;
-}
 
 std::string WindowsFolder() {
     char buffer[MAX_PATH] = {};
@@ -57,6 +52,7 @@ void TfrmNeedDisk::FormCreate() {
     disksIcon_ = ExtractIconA(TApplication::Instance().ModuleInstance(), "shell32.dll", 6);
     if (reinterpret_cast<UINT_PTR>(disksIcon_) <= 1) disksIcon_ = nullptr;
     imgDisks_->icon = disksIcon_;
+    imgDisks_->stretch = true;
     lblMsg_ = &AddLabel(
         72, 8, 297, 72,
         "Please insert Disk <disk> and click OK. If the files on this disk can be found in a folder "
@@ -97,8 +93,9 @@ void TfrmNeedDisk::btnOkClick() {
         SetModalResult(mrOk);
         return;
     }
-    TApplication::Instance().ShowMessage(ReplaceAll(NotFoundText, "<disk>", std::to_string(DiskNumber)),
-                                         MB_OK | MB_ICONERROR, Handle());
+    TApplication::Instance().ShowMessage(
+        ReplacePlaceholder(NotFoundText, "<disk>", std::to_string(DiskNumber)), MB_OK | MB_ICONERROR,
+        Handle());
 }
 
 void TfrmNeedDisk::btnBrowseClick() {

@@ -57,8 +57,11 @@ LRESULT TfrmSetupLoader::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& han
 
 void TfrmSetupLoader::SetLabelFont(const TFontRecord* setupFont) {
     TFontSpec font = setupFont ? FontSpecFromRecord(*setupFont) : FontSpec();
+    // White, bold and 8 points in every case: bold is the whole style, so the setup
+    // font's italic, underline and strike-out do not carry over.
     font.color = RGB(255, 255, 255);
     font.bold = true;
+    font.italic = font.underline = font.strikeOut = false;
     font.points = 8;
     SetFont(font);
 }

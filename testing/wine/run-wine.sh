@@ -92,6 +92,14 @@ mkdir -p "$state"
 
 export WINEPREFIX=$prefix
 export WINEDEBUG=${CVN_WINEDEBUG:--all}
+# GoogleTest's results path reaches the program as it is; a Unix path would be read relative
+# to the current drive, so it becomes the same folder's path on drive Z: (Wine's "/").
+case ${GTEST_OUTPUT:-} in
+xml:/* | json:/*)
+  gtest_path=${GTEST_OUTPUT#*:}
+  export GTEST_OUTPUT="${GTEST_OUTPUT%%:*}:Z:${gtest_path//\//\\}"
+  ;;
+esac
 # No Mono or Gecko install prompts, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 

@@ -89,7 +89,7 @@ public:
     }
     bool ExtractSupportFiles(InputStream& package, const std::string& packagePath, int pass,
                              const std::string& defaultTarget, const TSupportFileFilter& filter,
-                             int32_t& errorCode) override {
+                             int32_t& errorCode, std::string& failedFile) override {
         log.push_back("pass " + std::to_string(pass));
         TSetupCVNZip zip;
         zip.PassTag = uint8_t(pass);
@@ -98,6 +98,7 @@ public:
         });
         bool ok = zip.ExtractFromStream(package, defaultTarget, packagePath);
         errorCode = zip.ErrorCode();
+        failedFile = zip.CurrentTargetPath();
         extractedAfterPass.push_back(run->extractedSupportFiles);
         return ok;
     }
@@ -377,7 +378,7 @@ TEST_F(StartupTest, DamagedArchiveShowsTheReadersMessageAndCleansUp) {
     EXPECT_TRUE(TempIsEmpty());
 }
 
-TEST_F(StartupTest, UndecompressibleBlockEndsWithAMessageAndAnEmptyArchiveIsFine) {
+TEST_F(StartupTest, UndecompressibleBlockIsNamedAndTheSetupGoesOnAndAnEmptyArchiveIsFine) {
     pkg.supportFiles[1].content = std::string(5000, 'x'); // compresses, so the block is a bzip2 stream
     auto bytes = pkg.Build(stub);
     MemoryInputStream s(bytes);
@@ -390,10 +391,15 @@ TEST_F(StartupTest, UndecompressibleBlockEndsWithAMessageAndAnEmptyArchiveIsFine
     auto damaged = bytes;
     for (size_t i = 10; i < 30; ++i)
         damaged[archive + bz + i] ^= 0x55;
-    EXPECT_EQ(Run(damaged), kExitFailed);
+    EXPECT_EQ(Run(damaged), kExitOk) << Log();
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].first, kSupportDataMessage);
-    EXPECT_TRUE(TempIsEmpty());
+    const std::string readme = (root / "temp" / "cvn001" / "readme.txt").string();
+    EXPECT_EQ(host.messages[0].first, "The support file \"" + readme +
+                                          "\" in the setup data is damaged. Setup goes on, but some of its "
+                                          "pictures or texts may be missing; if it does not work, please "
+                                          "download this software again or contact the development company.");
+    EXPECT_EQ(host.messages[0].second, TMessageIcon::Warning);
+    EXPECT_EQ(host.log.back(), "script ran");
 
     host.messages.clear();
     auto noArchive = pkg;

@@ -130,7 +130,7 @@ TEST_F(InstallRun, RegistrationPassTakesTheLoggedFilesInOrder) {
     EXPECT_EQ(platform.sharedCounts, (Strings{kDir + "\\a.dll"}));
     EXPECT_EQ(platform.servers, (Strings{kDir + "\\a.dll"}));
     EXPECT_EQ(platform.typeLibraries, (Strings{kDir + "\\a.dll"}));
-    EXPECT_EQ(platform.fontFiles, (Strings{"build\\f.ttf"})); // the entry's SourceName
+    EXPECT_EQ(platform.fontFiles, (Strings{"C:\\WINDOWS\\Fonts\\f.ttf"})); // the installed file
     EXPECT_EQ(platform.fontNames, (Strings{"Face (TrueType)"}));
     EXPECT_EQ(hotSync.handed, (Strings{"Ann:" + kDir + "\\h.prc", "Bob Smith:" + kDir + "\\h.prc"}));
     EXPECT_EQ(Shown(), (Strings{"m21 " + kDir + "\\b.ocx", "m22 " + kDir + "\\b.ocx"}));
@@ -204,8 +204,41 @@ TEST_F(InstallRun, ACorruptedArchiveEndsTheExtractionWithItsMessage) {
     pkg.progress.mainArchiveSize = int32_t(archive.size());
     Engine().InstallFiles();
     EXPECT_EQ(Shown(), (Strings{"Corvane Zip file corrupted."}));
-    EXPECT_FALSE(Engine().Aborted()); // the run itself goes on
-    EXPECT_FALSE(ui.terminated);
+    EXPECT_TRUE(Engine().Aborted());
+    EXPECT_TRUE(ui.terminated);
+}
+
+TEST_F(InstallRun, ATargetThatCannotBeWrittenEndsTheRunBeforeAnythingIsRegistered) {
+    TComponentRecord help;
+    help.name = "Help";
+    help.progressStart = 50;
+    pkg.components = {help};
+    AddFile(1, "a.exe");
+    AddFile(2, "b.exe");
+    AddFile(7, "help.chm", "%InstallDir%\\", omAlways, "Help");
+    BuildSetupWithArchive();
+    // The component's archive is a second copy of the main one: read, it would write everything.
+    pkg.components[0].archiveOffset = 100;
+    pkg.components[0].archiveSize = pkg.progress.mainArchiveSize;
+    TRegistryRecord value;
+    value.key = "Software\\Acme";
+    value.valueName = "Path";
+    pkg.registry = {value};
+    platform.unwritableTargets.insert(TFakePlatform::Key(kDir + "\\a.exe"));
+
+    Engine().InstallFiles();
+    EXPECT_EQ(Shown(), (Strings{"m66 " + kDir + "\\a.exe"}));
+    EXPECT_TRUE(ui.terminated);
+    EXPECT_TRUE(Engine().Aborted());
+    EXPECT_FALSE(platform.Has(kDir + "\\b.exe"));
+    EXPECT_FALSE(platform.Has(kDir + "\\help.chm"));
+    // Nothing presents the product as installed.
+    const size_t calls = platform.calls.size();
+    Engine().CreateShortcuts();
+    Engine().WriteRegistry();
+    Engine().WriteUninstallData();
+    EXPECT_EQ(platform.calls.size(), calls);
+    EXPECT_FALSE(platform.Has(kDir + "\\uninst.dat"));
 }
 
 TEST_F(InstallRun, AnUnreadableArchiveEndsTheProgram) {
@@ -329,6 +362,18 @@ TEST_F(Shortcuts, GroupFoldersAndLinksWithTheirTargets) {
     EXPECT_EQ(e.overwriteMode, 0);
 }
 
+TEST_F(Shortcuts, OnlyDriveAndNetworkTargetsAreFullPaths) {
+    vars.SetVariable("%Empty%", "");
+    pkg.shortcuts = {Shortcut("A", "\\bin\\app.exe", "%DesktopDir%\\"),
+                     Shortcut("B", "%Empty%\\app.exe", "%DesktopDir%\\"),
+                     Shortcut("C", "\\\\server\\share\\app.exe", "%DesktopDir%\\")};
+    Engine().CreateShortcuts();
+    ASSERT_EQ(platform.links.size(), 3u);
+    EXPECT_EQ(platform.links[0].target, kDir + "\\bin\\app.exe");
+    EXPECT_EQ(platform.links[1].target, kDir + "\\app.exe");
+    EXPECT_EQ(platform.links[2].target, "\\\\server\\share\\app.exe");
+}
+
 TEST_F(Shortcuts, FailuresOfTheGroupAndOfLinks) {
     sys.shellFolders[{TShellFolderKind::Programs, false}] = "C:\\Menu";
     pkg.shortcuts = {Shortcut("A", "a.exe", "%ProgramGroupDir%\\"), Shortcut("B", "b.exe", "%DesktopDir%\\")};
@@ -406,7 +451,7 @@ TEST_F(Registry, ValuesAreWrittenInTheirTypesAndLoggedExpanded) {
     EXPECT_EQ(log[0].kind, ukRegistryValue);
     EXPECT_EQ(log[0].registry.key, "Software\\Acme");
     EXPECT_EQ(log[0].registry.data, kDir);
-    EXPECT_EQ(log[1].registry.root, 2);                            // the root actually used
+    EXPECT_EQ(log[1].registry.root, 9);                            // the code as stored
     EXPECT_EQ(pkg.registry[0].key, "\\Software\\%CompanyName%\\"); // the package stays as loaded
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -505,10 +550,13 @@ TEST_F(UninstallData, MaintenanceCarriesThePreviousLogAheadAndLogsNoEntryValues)
     EXPECT_TRUE(platform.Value(TRegRoot::LocalMachine, UninstallKeyPath("Acme", "Acme Tool"), "DisplayName"));
 }
 
-TEST_F(UninstallData, AnUnwritableFileIsReported) {
+TEST_F(UninstallData, AnUnwritableFileIsReportedAndLeavesNoEntry) {
     platform.PutFile(kDir + "\\uninst.dat").locked = true;
     Engine().WriteUninstallData();
     EXPECT_EQ(Shown(), (Strings{"m66 " + kDir + "\\uninst.dat"}));
+    const std::string key = UninstallKeyPath("Acme", "Acme Tool");
+    EXPECT_FALSE(platform.keys.count({TRegRoot::LocalMachine, TFakePlatform::Key(key)}));
+    EXPECT_FALSE(platform.Value(TRegRoot::LocalMachine, key, "UninstallString"));
 }
 
 // --- carrier files --------------------------------------------------------------

@@ -474,6 +474,64 @@ TEST_F(EngineWin, ShortcutsRegistryValuesAndTheUninstallEntry) {
     EXPECT_EQ(values, 4 + 12);
 }
 
+int CALLBACK NoteFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// True when the screen has a font family of that name.
+bool FamilyEnumerated(const std::string& family) {
+    LOGFONTA lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, family.c_str(), LF_FACESIZE);
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExA(dc, &lf, NoteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
+std::string ProfileFont(const std::string& name) {
+    char buf[MAX_PATH] = {};
+    GetProfileStringA("Fonts", name.c_str(), "", buf, sizeof buf);
+    return buf;
+}
+
+TEST_F(EngineWin, FontsAreRegisteredWhereTheyWereInstalled) {
+    const std::string inFonts = TestFontData("CvnTsA"), elsewhere = TestFontData("CvnTsB");
+    if (inFonts.empty()) GTEST_SKIP() << "no DejaVu fonts on this machine";
+    const std::string fontsDir = Expand("%FontsDir%");
+    struct Cleanup {
+        std::string fontsFile, otherFile;
+        ~Cleanup() {
+            for (const char* name : {"CvnTsA Sans (TrueType)", "CvnTsB Sans (TrueType)"})
+                WriteProfileStringA("Fonts", name, nullptr);
+            for (const std::string& f : {std::string("CvnTsA.ttf"), fontsFile, otherFile})
+                while (RemoveFontResourceA(f.c_str())) {
+                }
+            DeleteFileA(fontsFile.c_str());
+        }
+    } cleanup{fontsDir + "\\CvnTsA.ttf", Installed("CvnTsB.ttf")};
+    TFileRecord& a = AddFile(1, "CvnTsA.ttf", "%FontsDir%\\");
+    a.entry.font = 1;
+    a.entry.fontName = "CvnTsA Sans (TrueType)";
+    TFileRecord& b = AddFile(2, "CvnTsB.ttf");
+    b.entry.font = 1;
+    b.entry.fontName = "CvnTsB Sans (TrueType)";
+    data_[1] = inFonts;
+    data_[2] = elsewhere;
+    Build();
+    engine_->InstallFiles();
+
+    EXPECT_TRUE(ui_.messages.empty());
+    // Windows' own rule: a font of the Fonts folder by its file name, any other by its path.
+    EXPECT_EQ(ProfileFont("CvnTsA Sans (TrueType)"), "CvnTsA.ttf");
+    EXPECT_TRUE(EqualsNoCase(ProfileFont("CvnTsB Sans (TrueType)"), Installed("CvnTsB.ttf")))
+        << ProfileFont("CvnTsB Sans (TrueType)");
+    EXPECT_TRUE(FamilyEnumerated("CvnTsA Sans"));
+    EXPECT_TRUE(FamilyEnumerated("CvnTsB Sans"));
+}
+
 TEST_F(EngineWin, TheUninstallerTravelsAsDataAndIsWrittenAsAProgram) {
     AddFile(1, "CVNUNINST.DAT", "%InstallDir%\\", omAlways, "", "uninstaller");
     Build();

@@ -36,13 +36,14 @@ struct TFakeValue {
 
 class TFakePlatform : public TInstallPlatform, public ArchiveFiles {
 public:
-    std::map<std::string, TFakeFile> files;                                           // upper path
-    std::set<std::string> folders;                                                    // upper path
-    std::set<std::string> failingFolders;                                             // creation fails
-    std::set<std::string> protectedFiles;                                             // upper path
+    std::map<std::string, TFakeFile> files;                                      // upper path
+    std::set<std::string> folders;                                               // upper path
+    std::set<std::string> failingFolders;                                        // creation fails
+    std::set<std::string> protectedFiles;                                        // upper path
+    std::set<std::string> unwritableTargets;                                     // cannot be created
     std::map<std::tuple<TRegRoot, std::string, std::string>, TFakeValue> values; // upper key, name
     std::set<std::pair<TRegRoot, std::string>> keys;                             // upper key
-    std::set<std::string> failingKeys;                                                // upper key
+    std::set<std::string> failingKeys;                                           // upper key
     std::vector<TShellLinkSpec> links;
     bool linksFail = false;
     std::vector<std::string> sharedCounts, servers, typeLibraries, fontFiles, fontNames;

@@ -17,17 +17,9 @@ constexpr const char* kHostFont = "Z:\\usr\\share\\fonts\\truetype\\dejavu\\Deja
 constexpr const char* kFontName = "Cvn Test Sans (TrueType)";
 constexpr const char* kFonts9x = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 
-// The build machine's font under a family name of its own: Wine already knows the
-// original through the host's fonts and would take a second copy for the first.
 bool MakeTestFont(const std::string& target) {
-    std::string data = test::ReadWholeFile(kHostFont);
+    const std::string data = test::TestFontData();
     if (data.empty()) return false;
-    auto replaceAll = [&](const std::string& from, const std::string& to) {
-        for (size_t at = data.find(from); at != std::string::npos; at = data.find(from, at + to.size()))
-            data.replace(at, from.size(), to);
-    };
-    replaceAll("DejaVu", "CvnTst");
-    replaceAll(std::string("\0D\0e\0j\0a\0V\0u", 12), std::string("\0C\0v\0n\0T\0s\0t", 12));
     HANDLE f = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;

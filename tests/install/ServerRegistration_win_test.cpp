@@ -86,7 +86,13 @@ TEST_F(ServerRegistrationWin, TypeLibrary) {
     ASSERT_TRUE(RegisterTypeLibrary(tlb));
     std::string version = std::string(kTypeLibKey) + "\\1.0";
     EXPECT_EQ(test::GetText(HKEY_CLASSES_ROOT, version, ""), "Corvane test type library");
-    EXPECT_TRUE(EqualsNoCase(test::GetText(HKEY_CLASSES_ROOT, version + "\\0\\win32", ""), tlb));
+    // The library is built for the program's own platform, and Windows files it under that.
+#ifdef _WIN64
+    const char* platform = "\\0\\win64";
+#else
+    const char* platform = "\\0\\win32";
+#endif
+    EXPECT_TRUE(EqualsNoCase(test::GetText(HKEY_CLASSES_ROOT, version + platform, ""), tlb));
 
     ASSERT_TRUE(UnregisterTypeLibrary(tlb));
     EXPECT_FALSE(test::ValueGuard::KeyExists(HKEY_CLASSES_ROOT, version));

@@ -6,6 +6,7 @@
 #include "install/SystemFolders.h"
 #include "install/SystemServices.h"
 #include "install/WinSystemValues.h"
+#include "script/CommandPlatform.h"
 #include "script/Variables.h"
 
 #include "install/WinTestSupport.h"
@@ -189,6 +190,44 @@ TEST_F(SystemFoldersWin, SystemValuesForVariables) {
     // Numbers are not text.
     EXPECT_FALSE(system.ReadRegistryText(TRegRoot::LocalMachine,
                                          "System\\CurrentControlSet\\Control\\Windows", "CSDVersion", value));
+}
+
+// A key that everyone may read but nobody may change.
+void MakeReadOnlyKey(const std::string& key) {
+    HKEY k = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+        ERROR_SUCCESS);
+    RegKey owned(k);
+    RegSetValueExA(k, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("stored"), 7);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    std::vector<BYTE> aclBytes(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
+    auto* acl = reinterpret_cast<PACL>(aclBytes.data());
+    InitializeAcl(acl, DWORD(aclBytes.size()), ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    LONG rc = RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, &sd);
+    FreeSid(everyone);
+    ASSERT_EQ(rc, ERROR_SUCCESS);
+}
+
+TEST_F(SystemFoldersWin, CustomVariablesAndRegReadNeedTheSameRightsToAKey) {
+    const std::string key = "Software\\CvnReadOnly" + std::to_string(GetCurrentProcessId());
+    test::KeyGuard guard(HKEY_CURRENT_USER, key);
+    MakeReadOnlyKey(key);
+    HKEY probe = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &probe), ERROR_SUCCESS);
+    RegCloseKey(probe);
+
+    // Both open keys requesting every right, so for both the key counts as missing.
+    TWinSystemValues system;
+    std::string value;
+    EXPECT_FALSE(system.ReadRegistryText(TRegRoot::CurrentUser, key, "Value", value)) << value;
+    EXPECT_FALSE(CreateWinPcRegistry()->ReadValue(TRegRoot::CurrentUser, key, "Value", true));
 }
 
 TEST_F(SystemFoldersWin, FileFacts) {

@@ -228,6 +228,25 @@ inline std::string ReadWholeFile(const std::string& path) {
     return text;
 }
 
+// The build machine's DejaVu Sans under a family name of its own: `family` (six
+// letters) in place of "DejaVu", so "CvnTst" gives the family "CvnTst Sans". Wine
+// already knows the original through the host's fonts and would take a second copy
+// for the first. Empty when the machine has no DejaVu fonts.
+inline std::string TestFontData(const std::string& family = "CvnTst") {
+    std::string data = ReadWholeFile("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf");
+    if (data.empty() || family.size() != 6) return {};
+    std::string wide;
+    for (char c : family)
+        wide += std::string(1, '\0') + c;
+    auto replaceAll = [&](const std::string& from, const std::string& to) {
+        for (size_t at = data.find(from); at != std::string::npos; at = data.find(from, at + to.size()))
+            data.replace(at, from.size(), to);
+    };
+    replaceAll("DejaVu", family);
+    replaceAll(std::string("\0D\0e\0j\0a\0V\0u", 12), wide);
+    return data;
+}
+
 // "name=value" lines as a map.
 inline std::map<std::string, std::string> ParseReport(const std::string& text) {
     std::map<std::string, std::string> values;

@@ -218,10 +218,11 @@ TEST_F(PcCommands, IsInstalledLooksForDisplayVersion) {
 TEST_F(PcCommands, ProgramsAndWindows) {
     Set("%Dir%", "C:\\Tools");
     Run({St(SC::scOpenDocument, {"%Dir%\\readme.txt"}), St(SC::scRun, {"%Dir%\\a.exe", "-q %Dir%", "1"}),
-         St(SC::scRun, {"b.exe", "", "yes"})});
-    EXPECT_EQ(pc.calls,
-              (std::vector<std::string>{"open-doc C:\\Tools\\readme.txt in C:\\Tools",
-                                        "run \"C:\\Tools\\a.exe\" -q C:\\Tools (wait)", "run \"b.exe\" "}));
+         St(SC::scRun, {"b.exe", "", "yes"}), St(SC::scOpenDocument, {"D:\\autorun.inf"})});
+    // A document at a drive's root opens in the root, not in the drive's current folder.
+    EXPECT_EQ(pc.calls, (std::vector<std::string>{"open-doc C:\\Tools\\readme.txt in C:\\Tools",
+                                                  "run \"C:\\Tools\\a.exe\" -q C:\\Tools (wait)",
+                                                  "run \"b.exe\" ", "open-doc D:\\autorun.inf in D:\\"}));
     pc.windows = {{"Notepad", "Untitled"}};
     Run1(St(SC::scWindowExists, {"%R%", "Notepad", ""}));
     EXPECT_EQ(Var("%R%"), "1");

@@ -25,7 +25,7 @@ protected:
     }
     void TearDown() override {
         CancelPending();
-        for (const char* sub : {"\\beta", "\\Alpha", "\\Made Here"})
+        for (const char* sub : {"\\beta", "\\Alpha", "\\Made Here\\Two Levels", "\\Made Here"})
             RemoveDirectoryA((root + sub).c_str());
         RemoveDirectoryA(root.c_str());
     }
@@ -93,7 +93,7 @@ TEST_F(DirectorySel, ApplyShowsNewFolderAndRejectsAMissingSelectedPath) {
     EXPECT_EQ(ChildSize(GetDlgItem(form.Handle(), TfrmDirectorySel::txtDirectory)).cx, 177);
 }
 
-TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesAndListsIt) {
+TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesEveryLevelAndListsIt) {
     form.SetDirectory(root);
     form.Show();
     std::string seen;
@@ -106,7 +106,7 @@ TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesAndListsIt) {
                 WhenWindow("Corvane Setup", [&, prompt](HWND box) {
                     seen = MessageBoxText(box);
                     PostMessageA(box, WM_COMMAND, IDOK, 0);
-                    SetDlgItemTextA(prompt, TfrmNewFolder::txtFolderName, "Made Here");
+                    SetDlgItemTextA(prompt, TfrmNewFolder::txtFolderName, "Made Here\\Two Levels");
                     WhenReady(
                         "New Folder after the error box",
                         [prompt] { return FindThreadWindow("Corvane Setup") ? nullptr : prompt; },
@@ -126,5 +126,5 @@ TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesAndListsIt) {
     EXPECT_EQ(seen, "You need to type a value in the field Folder Name.");
     const auto& listed = form.ListedFolders();
     EXPECT_NE(std::find(listed.begin(), listed.end(), root + "\\Made Here"), listed.end());
-    EXPECT_NE(GetFileAttributesA((root + "\\Made Here").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesA((root + "\\Made Here\\Two Levels").c_str()), INVALID_FILE_ATTRIBUTES);
 }

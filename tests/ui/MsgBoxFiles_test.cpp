@@ -83,11 +83,11 @@ TEST_F(MsgBoxFiles, FileRowsWithoutAShellIconShowNoImagesAndWiderLabels) {
     // An existing file: the shell, asked here directly, has an icon for it, so both
     // images show and the labels make room for them.
     const std::string file = TempFile("cvn-msgbox-icon.txt", "x");
-    SHFILEINFOA info{};
-    ASSERT_TRUE(SHGetFileInfoA(file.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON) &&
-                info.hIcon)
+    SHFILEINFOA shell{};
+    ASSERT_TRUE(SHGetFileInfoA(file.c_str(), 0, &shell, sizeof shell, SHGFI_ICON | SHGFI_SMALLICON) &&
+                shell.hIcon)
         << "the shell has no icon for " << file;
-    DestroyIcon(info.hIcon);
+    DestroyIcon(shell.hIcon);
     form.Prepare(Texts(), 2, file, 10, 0, false);
     EXPECT_TRUE(form.Image1().visible);
     EXPECT_TRUE(form.Image2().visible);
@@ -95,6 +95,19 @@ TEST_F(MsgBoxFiles, FileRowsWithoutAShellIconShowNoImagesAndWiderLabels) {
     EXPECT_EQ(form.File1().bounds.right - form.File1().bounds.left, 285);
     EXPECT_EQ(form.File2().bounds.right, 405);
     DeleteFileA(file.c_str());
+
+    // A program always has a shell icon: the one of the small system icon list.
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    form.Prepare(Texts(), 2, program, 10, 0, false);
+    ASSERT_TRUE(form.Image1().visible);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(form.Image1().icon, &info));
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, 16);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
 }
 
 TEST_F(MsgBoxFiles, FourButtonFormMovesTheButtonsAndHidesCancel) {

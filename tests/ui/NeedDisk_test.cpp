@@ -30,7 +30,7 @@ TNextDiskPrompt Prompt(int disk, const std::string& folder) {
     p.ok = "OK";
     p.cancel = "Cancel";
     p.folder = folder;
-    p.notFoundText = "Disk <disk> data not found in selected path.";
+    p.notFoundText = "Disk <Disk> data not found in selected path."; // placeholders ignore case
     p.directoryCaption = "Pick a folder";
     p.directoryLabel = "Folder";
     p.directoriesLabel = "Folders";

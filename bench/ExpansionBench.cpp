@@ -43,7 +43,7 @@ public:
     std::string HotSyncUser() override { return ""; }
     bool IsDotNetInstalled() override { return false; }
     std::string DotNetVersion() override { return "0.0"; }
-    bool ReadRegistryText(TRegistryRoot, const std::string&, const std::string&, std::string&) override {
+    bool ReadRegistryText(TRegRoot, const std::string&, const std::string&, std::string&) override {
         return false;
     }
 };

@@ -6,97 +6,22 @@
 // times, alternating, and the best time of each counts, which keeps other load on
 // the machine out of the ratio as far as possible.
 
-#include "core/ByteReader.h"
-#include "core/FileSystem.h"
-#include "package/CVNZipWriter.h"
+#include "BenchSupport.h"
+
+#include "core/Stream.h"
 #include "package/SetupCVNZip.h"
 
-#include <bzlib.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-namespace cvn {
-// The process's peak memory use in bytes and its processor time so far
-// (extract_platform_*.cpp).
-uint64_t PeakMemoryBytes();
-double ProcessCpuSeconds();
-} // namespace cvn
-
 using namespace cvn;
+using namespace cvn::bench;
 
 namespace {
 
 constexpr int kRounds = 3;
-
-struct Rng {
-    uint64_t s;
-    uint32_t Next() {
-        s ^= s << 13;
-        s ^= s >> 7;
-        s ^= s << 17;
-        return uint32_t(s >> 16);
-    }
-};
-
-// Member data made on the fly, so building the archive holds no file in memory.
-// Text-like data draws words from a vocabulary of a few hundred made-up words.
-class Generated final : public InputStream {
-public:
-    Generated(uint64_t size, bool text, uint64_t seed)
-        : size_(size), text_(text), rng_{seed * 2654435761u + 1} {
-        if (vocabulary_.empty()) {
-            Rng r{12345};
-            for (int i = 0; i < 400; ++i) {
-                std::string w;
-                for (int n = 2 + int(r.Next() % 9); n > 0; --n)
-                    w.push_back(char('a' + r.Next() % 26));
-                vocabulary_.push_back(w);
-            }
-        }
-    }
-    size_t Read(void* buf, size_t n) override {
-        n = size_t(std::min<uint64_t>(n, size_ - pos_));
-        auto* out = static_cast<uint8_t*>(buf);
-        for (size_t i = 0; i < n;) {
-            if (!text_) {
-                out[i++] = uint8_t(rng_.Next());
-                continue;
-            }
-            if (pending_.empty()) {
-                uint32_t r = rng_.Next();
-                pending_ = vocabulary_[r % vocabulary_.size()];
-                pending_ += r % 13 == 0 ? ".\r\n" : r % 7 == 0 ? ", " : " ";
-            }
-            size_t take = std::min(pending_.size(), n - i);
-            std::memcpy(out + i, pending_.data(), take);
-            pending_.erase(0, take);
-            i += take;
-        }
-        pos_ += n;
-        return n;
-    }
-    bool Seek(uint64_t) override { return false; }
-    uint64_t Position() const override { return pos_; }
-    uint64_t Size() const override { return size_; }
-
-private:
-    static inline std::vector<std::string> vocabulary_;
-    uint64_t size_, pos_ = 0;
-    bool text_;
-    Rng rng_;
-    std::string pending_;
-};
-
-struct MemberPlan {
-    uint64_t size;
-    bool text;
-};
 
 std::vector<MemberPlan> Plan() {
     std::vector<MemberPlan> plan;
@@ -116,74 +41,6 @@ std::vector<MemberPlan> Plan() {
     return plan;
 }
 
-double Seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-// Wall-clock and processor time of one run; the best of several runs counts. On
-// a machine busy with other work the processor time is the steadier of the two.
-struct Timing {
-    double wall, cpu;
-};
-
-template <typename F> Timing Time(F&& f) {
-    double cpu = ProcessCpuSeconds();
-    auto start = std::chrono::steady_clock::now();
-    f();
-    return {Seconds(std::chrono::steady_clock::now() - start), ProcessCpuSeconds() - cpu};
-}
-
-struct Best {
-    double wall = 1e30, cpu = 1e30;
-    void Take(Timing t) {
-        wall = std::min(wall, t.wall);
-        cpu = std::min(cpu, t.cpu);
-    }
-};
-
-// (a): every block of the archive decompressed (or copied, when stored) into one
-// 64 KiB buffer, with nothing else around it.
-uint64_t DecompressBlocks(const std::string& path) {
-    auto in = FileInputStream::Open(path);
-    uint64_t done = 0;
-    std::vector<char> packed(128 * 1024), out(65536);
-    auto i32 = [&] {
-        uint8_t b[4];
-        in->ReadExact(b, 4);
-        return ByteReader(b).I32();
-    };
-    int32_t textLength = i32();
-    in->Seek(in->Position() + uint64_t(textLength) + 8);
-    for (;;) {
-        int32_t tag = i32();
-        if (tag == -2) break;
-        if (tag == -3) {
-            uint64_t length = uint64_t(i32());
-            in->Seek(in->Position() + length);
-            continue;
-        }
-        in->Seek(in->Position() + 8); // date and magic
-        for (int32_t b = i32(); b != -4; b = i32()) {
-            if (b < 0) {
-                in->ReadExact(out.data(), size_t(-b));
-                done += uint64_t(-b);
-                continue;
-            }
-            in->ReadExact(packed.data(), size_t(b));
-            bz_stream s{};
-            BZ2_bzDecompressInit(&s, 0, 0);
-            s.next_in = packed.data();
-            s.avail_in = unsigned(b);
-            s.next_out = out.data();
-            s.avail_out = unsigned(out.size());
-            if (BZ2_bzDecompress(&s) != BZ_STREAM_END) std::fprintf(stderr, "block not decompressed\n");
-            done += out.size() - s.avail_out;
-            BZ2_bzDecompressEnd(&s);
-        }
-    }
-    return done;
-}
-
 } // namespace
 
 int main() {
@@ -194,24 +51,10 @@ int main() {
     std::string setup = (dir / "bench.exe").string();
 
     auto plan = Plan();
-    uint64_t total = 0;
-    auto t0 = std::chrono::steady_clock::now();
-    TCVNZipWriter writer; // one volume big enough for everything: streamed to the file
-    bool ok = writer.CreateVolumes(setup, uint64_t(1) << 31);
-    for (size_t i = 0; ok && i < plan.size(); ++i) {
-        Generated data(plan[i].size, plan[i].text, i);
-        ok = writer.AddMember(int32_t(i), 0x2B214A21, data);
-        total += plan[i].size;
-    }
-    if (!ok || !writer.Finish()) {
-        std::fprintf(stderr, "cannot build the archive: %s\n", writer.Error().c_str());
-        return 1;
-    }
-    std::string archive = writer.VolumePaths().front();
-    uint64_t archiveSize = 0;
-    GetFileSize(archive, archiveSize);
-    std::printf("archive: %zu members, %.1f MiB of data in %.1f MiB, built in %.1f s\n", plan.size(),
-                total / 1048576.0, archiveSize / 1048576.0, Seconds(std::chrono::steady_clock::now() - t0));
+    BuiltArchive built;
+    if (!BuildArchive(setup, plan, 0x2B214A21, built)) return 1;
+    const std::string& archive = built.path;
+    const uint64_t total = built.dataBytes;
 
     Best raw, pass, dry;
     for (int round = 0; round < kRounds; ++round) {

@@ -8,7 +8,8 @@
 // alternating, and the better time of each counts. Windows only: the engine's real
 // platform is Win32. Everything written is deleted again at the end.
 
-#include "core/ByteReader.h"
+#include "BenchSupport.h"
+
 #include "core/FileSystem.h"
 #include "core/Stream.h"
 #include "install/CorvaneInstall.h"
@@ -16,7 +17,6 @@
 #include "install/InstallUi.h"
 #include "install/SystemServices.h"
 #include "install/WinSystemValues.h"
-#include "package/CVNZipWriter.h"
 #include "package/PackageReader.h"
 #include "package/PackageWriter.h"
 #include "script/Condition.h"
@@ -25,8 +25,6 @@
 #include "script/Variables.h"
 
 #include <windows.h>
-
-#include <bzlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -37,86 +35,14 @@
 #include <string>
 #include <vector>
 
-namespace cvn {
-// The process's peak memory use in bytes and its processor time so far
-// (extract_platform_win.cpp).
-uint64_t PeakMemoryBytes();
-double ProcessCpuSeconds();
-} // namespace cvn
-
 using namespace cvn;
+using namespace cvn::bench;
 
 namespace {
 
 constexpr int kRounds = 2;
 constexpr uint32_t kFileDate = 0x30E74A21; // 2004-07-07 09:17:02
 constexpr int kFolders = 8;
-
-struct Rng {
-    uint64_t s;
-    uint32_t Next() {
-        s ^= s << 13;
-        s ^= s >> 7;
-        s ^= s << 17;
-        return uint32_t(s >> 16);
-    }
-};
-
-// Member data made on the fly, so building the archive holds no file in memory.
-// Text-like data draws words from a vocabulary of a few hundred made-up words.
-class Generated final : public InputStream {
-public:
-    Generated(uint64_t size, bool text, uint64_t seed)
-        : size_(size), text_(text), rng_{seed * 2654435761u + 1} {
-        if (vocabulary_.empty()) {
-            Rng r{12345};
-            for (int i = 0; i < 400; ++i) {
-                std::string w;
-                for (int n = 2 + int(r.Next() % 9); n > 0; --n)
-                    w.push_back(char('a' + r.Next() % 26));
-                vocabulary_.push_back(w);
-            }
-        }
-    }
-    size_t Read(void* buf, size_t n) override {
-        n = size_t(std::min<uint64_t>(n, size_ - pos_));
-        auto* out = static_cast<uint8_t*>(buf);
-        for (size_t i = 0; i < n;) {
-            if (!text_) {
-                out[i++] = uint8_t(rng_.Next());
-                continue;
-            }
-            if (next_ == pending_.size()) {
-                uint32_t r = rng_.Next();
-                pending_ = vocabulary_[r % vocabulary_.size()];
-                pending_ += r % 13 == 0 ? ".\r\n" : r % 7 == 0 ? ", " : " ";
-                next_ = 0;
-            }
-            size_t take = std::min(pending_.size() - next_, n - i);
-            std::memcpy(out + i, pending_.data() + next_, take);
-            next_ += take;
-            i += take;
-        }
-        pos_ += n;
-        return n;
-    }
-    bool Seek(uint64_t) override { return false; }
-    uint64_t Position() const override { return pos_; }
-    uint64_t Size() const override { return size_; }
-
-private:
-    static inline std::vector<std::string> vocabulary_;
-    uint64_t size_, pos_ = 0;
-    bool text_;
-    Rng rng_;
-    std::string pending_;
-    size_t next_ = 0;
-};
-
-struct MemberPlan {
-    uint64_t size;
-    bool text;
-};
 
 // About 200 MiB: many small files of both kinds, some of a few MiB, a few large ones.
 std::vector<MemberPlan> Plan() {
@@ -135,76 +61,6 @@ std::vector<MemberPlan> Plan() {
     for (size_t i = plan.size(); i > 1; --i)
         std::swap(plan[i - 1], plan[r.Next() % i]);
     return plan;
-}
-
-double Seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-struct Timing {
-    double wall, cpu;
-};
-
-template <typename F> Timing Time(F&& f) {
-    double cpu = ProcessCpuSeconds();
-    auto start = std::chrono::steady_clock::now();
-    f();
-    return {Seconds(std::chrono::steady_clock::now() - start), ProcessCpuSeconds() - cpu};
-}
-
-struct Best {
-    double wall = 1e30, cpu = 1e30;
-    void Take(Timing t) {
-        wall = std::min(wall, t.wall);
-        cpu = std::min(cpu, t.cpu);
-    }
-};
-
-// (a): every block of the archive decompressed (or copied, when stored) into one
-// 64 KiB buffer, with nothing else around it. Returns the bytes produced, or 0 when
-// a block does not decompress.
-uint64_t DecompressBlocks(const std::string& path) {
-    auto in = FileInputStream::Open(path);
-    if (!in) return 0;
-    uint64_t done = 0;
-    std::vector<char> packed(128 * 1024), out(65536);
-    auto i32 = [&] {
-        uint8_t b[4];
-        in->ReadExact(b, 4);
-        return ByteReader(b).I32();
-    };
-    int32_t textLength = i32();
-    in->Seek(in->Position() + uint64_t(textLength) + 8);
-    for (;;) {
-        int32_t tag = i32();
-        if (tag == -2) break;
-        if (tag == -3) {
-            uint64_t length = uint64_t(i32());
-            in->Seek(in->Position() + length);
-            continue;
-        }
-        in->Seek(in->Position() + 8); // date and magic
-        for (int32_t b = i32(); b != -4; b = i32()) {
-            if (b < 0) {
-                in->ReadExact(out.data(), size_t(-b));
-                done += uint64_t(-b);
-                continue;
-            }
-            if (size_t(b) > packed.size()) return 0;
-            in->ReadExact(packed.data(), size_t(b));
-            bz_stream s{};
-            BZ2_bzDecompressInit(&s, 0, 0);
-            s.next_in = packed.data();
-            s.avail_in = unsigned(b);
-            s.next_out = out.data();
-            s.avail_out = unsigned(out.size());
-            int rc = BZ2_bzDecompress(&s);
-            done += out.size() - s.avail_out;
-            BZ2_bzDecompressEnd(&s);
-            if (rc != BZ_STREAM_END) return 0;
-        }
-    }
-    return done;
 }
 
 // The window side of the run: no prompts are expected (the target folder starts
@@ -342,25 +198,11 @@ int Run(const std::filesystem::path& dir) {
     const std::string installDir = (dir / "installed").string();
 
     auto plan = Plan();
-    uint64_t total = 0;
-    auto t0 = std::chrono::steady_clock::now();
-    TCVNZipWriter writer; // one volume big enough for everything: streamed to the file
-    bool ok = writer.CreateVolumes(setup, uint64_t(1) << 31);
-    for (size_t i = 0; ok && i < plan.size(); ++i) {
-        Generated data(plan[i].size, plan[i].text, i);
-        ok = writer.AddMember(int32_t(i), int32_t(kFileDate), data);
-        total += plan[i].size;
-    }
-    if (!ok || !writer.Finish()) {
-        std::fprintf(stderr, "cannot build the archive: %s\n", writer.Error().c_str());
-        return 1;
-    }
-    const std::string archive = writer.VolumePaths().front();
-    uint64_t archiveSize = 0;
-    GetFileSize(archive, archiveSize);
-    if (!WriteSetup(setup, Model(plan), archiveSize)) return 1;
-    std::printf("package: %zu members, %.1f MiB of data in %.1f MiB, built in %.1f s\n", plan.size(),
-                total / 1048576.0, archiveSize / 1048576.0, Seconds(std::chrono::steady_clock::now() - t0));
+    BuiltArchive built;
+    if (!BuildArchive(setup, plan, int32_t(kFileDate), built)) return 1;
+    const std::string& archive = built.path;
+    const uint64_t total = built.dataBytes;
+    if (!WriteSetup(setup, Model(plan), built.archiveBytes)) return 1;
 
     TSystemServicesScope services;
     if (!services.Ok()) {

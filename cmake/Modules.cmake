@@ -31,10 +31,18 @@ function(cvn_module name)
   endif()
 endfunction()
 
-# cvn_test_suite(<name> DEPS libs...): one test executable per folder of tests/,
-# registered with CTest (run under Wine in the Windows build through the emulator).
+# cvn_test_suite(<name> DEPS libs... [WIN_DEPS libs...] [TIMEOUT seconds] [WIN_TIMEOUT seconds]):
+# one test executable per folder of tests/, registered with CTest (run under Wine in the
+# Windows build through the emulator). The timeouts end a hung suite long before CI's own
+# limit: each is several times the suite's measured time; the native default is 120 s.
 function(cvn_test_suite name)
-  cmake_parse_arguments(T "" "" "DEPS;WIN_DEPS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;WIN_TIMEOUT" "DEPS;WIN_DEPS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  if(WIN32 AND T_WIN_TIMEOUT)
+    set(T_TIMEOUT ${T_WIN_TIMEOUT})
+  endif()
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   set(files ${all})
   if(WIN32)
@@ -54,9 +62,12 @@ function(cvn_test_suite name)
   if(WIN32)
     target_link_libraries(cvn_${name}_tests PRIVATE ${T_WIN_DEPS})
   endif()
+  # A Windows test finds what the build made for it from its own location (BuildFiles_win.h),
+  # never from the working folder or the environment.
+  file(RELATIVE_PATH to_build ${CMAKE_CURRENT_BINARY_DIR} ${PROJECT_BINARY_DIR})
+  target_compile_definitions(cvn_${name}_tests PRIVATE CVN_TEST_TO_BUILD_FOLDER="${to_build}")
   add_test(NAME ${name} COMMAND cvn_${name}_tests)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600
-                       ENVIRONMENT "CVN_SOURCE_DIR=${PROJECT_SOURCE_DIR};CVN_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
   if(WIN32)
     # The Windows suites share one headless display; tests that read a message box off
     # the screen must not find another suite's window lying over it.

@@ -1,7 +1,7 @@
 #include "install/Fonts.h"
 
 #include "core/Handle_win.h"
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 #include "install/SystemFolders.h"
 #include "install/SystemInfo.h"
 

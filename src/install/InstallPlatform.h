@@ -53,10 +53,10 @@ public:
 
     // Registry: keys without leading or trailing backslash. CreateRegistryKey opens
     // the key, creating it when missing, and closes it again.
-    virtual bool CreateRegistryKey(TRegistryRoot root, const std::string& key) = 0;
+    virtual bool CreateRegistryKey(TRegRoot root, const std::string& key) = 0;
     // Opens the key (creating it when missing) and writes the value's bytes
     // (RegistryValueBytes) under its type.
-    virtual TRegistryWrite WriteRegistryValue(TRegistryRoot root, const std::string& key,
+    virtual TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key,
                                               const std::string& name, TRegistryValueType type,
                                               const std::string& bytes) = 0;
 

@@ -2,6 +2,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Handle_win.h"
+#include "core/Registry_win.h"
 #include "core/SystemLibrary_win.h"
 #include "install/FileFacts.h"
 #include "install/Fonts.h"
@@ -15,18 +16,6 @@
 namespace cvn {
 
 namespace {
-
-HKEY RootKey(TRegistryRoot root) {
-    switch (root) {
-    case TRegistryRoot::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
-    case TRegistryRoot::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case TRegistryRoot::CurrentUser:
-        break;
-    }
-    return HKEY_CURRENT_USER;
-}
 
 DWORD RegType(TRegistryValueType type) {
     switch (type) {
@@ -42,12 +31,8 @@ DWORD RegType(TRegistryValueType type) {
     return REG_MULTI_SZ;
 }
 
-RegKey CreateKey(TRegistryRoot root, const std::string& key) {
-    RegKey k;
-    if (RegCreateKeyExA(RootKey(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, k.Out(), nullptr) != ERROR_SUCCESS)
-        return RegKey();
-    return k;
+RegKey CreateKey(TRegRoot root, const std::string& key) {
+    return CreateRegKey(RootKey(root), key);
 }
 
 using SfcIsFileProtectedFn = BOOL(WINAPI*)(HANDLE, LPCWSTR);
@@ -103,10 +88,10 @@ public:
         return cvn::RegisterFont(fontFile, fontName, addNow);
     }
 
-    bool CreateRegistryKey(TRegistryRoot root, const std::string& key) override {
+    bool CreateRegistryKey(TRegRoot root, const std::string& key) override {
         return bool(CreateKey(root, key));
     }
-    TRegistryWrite WriteRegistryValue(TRegistryRoot root, const std::string& key, const std::string& name,
+    TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key, const std::string& name,
                                       TRegistryValueType type, const std::string& bytes) override {
         RegKey k = CreateKey(root, key);
         if (!k) return TRegistryWrite::KeyFailed;

@@ -108,14 +108,14 @@ std::string TrimRegistryKeyPath(std::string_view key) {
 void TCorvaneInstall::WriteRegistry() {
     if (aborted_) return;
     Status(kMsgCreatingRegistry);
-    TRegistryRoot root = TRegistryRoot::CurrentUser;
+    TRegRoot root = TRegRoot::CurrentUser;
     bool failed = false;
     for (const TRegistryRecord& stored : ctx_.package->registry) {
         if (aborted_) return;
         if (!ItemInstalled(stored.components, stored.condition)) continue;
         // Any other root code keeps the root of the entry before; the log keeps the
         // code as stored, like every other field of the entry.
-        if (stored.root <= 2) root = TRegistryRoot(stored.root);
+        if (stored.root <= 2) root = TRegRoot(stored.root);
         TRegistryRecord entry = stored;
         entry.key = TrimRegistryKeyPath(Expand(stored.key));
         entry.valueName = Expand(stored.valueName);

@@ -4,20 +4,6 @@
 
 namespace cvn {
 
-namespace {
-
-bool IsTextType(uint32_t type) {
-    return type == uint32_t(TRegType::Sz) || type == uint32_t(TRegType::ExpandSz);
-}
-
-std::string_view TextOf(const TRegValue& v) {
-    std::string_view s(reinterpret_cast<const char*>(v.data.data()), v.data.size());
-    // Text up to its first terminating zero (stored text may or may not carry one).
-    return s.substr(0, s.find('\0'));
-}
-
-} // namespace
-
 std::optional<int32_t> ParseDecimal32(std::string_view text) {
     size_t i = 0;
     bool negative = false;
@@ -38,17 +24,15 @@ TSharedCount DecodeSharedCount(const std::optional<TRegValue>& value) {
     TSharedCount c;
     if (!value) return c;
     const TRegValue& v = *value;
-    if (IsTextType(v.type)) {
-        if (auto n = ParseDecimal32(TextOf(v))) c = {*n, TSharedCountForm::Text, true};
+    if (auto text = v.AsText()) {
+        if (auto n = ParseDecimal32(*text)) c = {*n, TSharedCountForm::Text, true};
     } else if (v.type == uint32_t(TRegType::Binary) && !v.data.empty() && v.data.size() <= 4) {
         uint32_t n = 0;
         for (size_t i = 0; i < v.data.size(); ++i)
             n |= uint32_t(v.data[i]) << (8 * i);
         c = {int32_t(n), TSharedCountForm::Binary, true};
-    } else if (v.type == uint32_t(TRegType::Dword) && v.data.size() == 4) {
-        uint32_t n = uint32_t(v.data[0]) | uint32_t(v.data[1]) << 8 | uint32_t(v.data[2]) << 16 |
-                     uint32_t(v.data[3]) << 24;
-        c = {int32_t(n), TSharedCountForm::Dword, true};
+    } else if (auto n = v.AsDword()) {
+        c = {int32_t(*n), TSharedCountForm::Dword, true};
     }
     if (c.count < 0) c.count = 0;
     return c;
@@ -57,13 +41,10 @@ TSharedCount DecodeSharedCount(const std::optional<TRegValue>& value) {
 TRegValue EncodeSharedCount(TSharedCountForm form, int32_t count, uint32_t textType) {
     TRegValue v;
     switch (form) {
-    case TSharedCountForm::Text: {
-        v.type = IsTextType(textType) ? textType : uint32_t(TRegType::Sz);
-        std::string s = std::to_string(count);
-        v.data.assign(s.begin(), s.end());
-        v.data.push_back(0);
+    case TSharedCountForm::Text:
+        v = TRegValue::Text(std::to_string(count), TRegType(textType));
+        if (!v.IsText()) v.type = uint32_t(TRegType::Sz);
         break;
-    }
     case TSharedCountForm::Binary:
     case TSharedCountForm::Dword:
         v.type = uint32_t(form == TSharedCountForm::Binary ? TRegType::Binary : TRegType::Dword);

@@ -6,11 +6,12 @@
 // a little-endian REG_BINARY of 1 to 4 bytes, REG_DWORD); a count is written back
 // the way it was found so other installers keep reading it.
 
+#include "core/Registry.h"
+
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace cvn {
 
@@ -28,22 +29,12 @@ std::optional<int32_t> GetSharedDllCount(const std::string& path);
 
 // --- Portable rules ---------------------------------------------------------
 
-// Registry type codes as Windows numbers them.
-enum class TRegType : uint32_t { None = 0, Sz = 1, ExpandSz = 2, Binary = 3, Dword = 4 };
-
 enum class TSharedCountForm { Text, Binary, Dword };
 
 struct TSharedCount {
     int32_t count = 0;
     TSharedCountForm form = TSharedCountForm::Dword;
     bool readable = false; // false: missing, another type or size, or text that is no number
-};
-
-// A stored value as the registry returns it: type code and data bytes (text with
-// or without its terminating zero).
-struct TRegValue {
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
 };
 
 // Decodes a stored count. Unreadable values give 0 in REG_DWORD form; negative

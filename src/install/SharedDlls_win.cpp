@@ -1,7 +1,7 @@
 #include "install/SharedDlls.h"
 
 #include "core/Handle_win.h"
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 
 namespace cvn {
 
@@ -10,11 +10,7 @@ namespace {
 constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 RegKey OpenSharedDllsKey() {
-    RegKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Out(), nullptr) != ERROR_SUCCESS)
-        key.Reset();
-    return key;
+    return CreateRegKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
 }
 
 bool Apply(HKEY key, const std::string& path, const TSharedCountChange& change) {

@@ -2,7 +2,7 @@
 
 #include "core/Handle_win.h"
 #include "install/FileFacts.h"
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 #include "install/SystemServices.h"
 
 #include <shlobj.h>

@@ -1,7 +1,7 @@
 #include "install/SystemInfo.h"
 
 #include "core/Handle_win.h"
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 
 #include <optional>
 #include <vector>

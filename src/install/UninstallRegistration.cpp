@@ -96,7 +96,7 @@ void TCorvaneInstall::WriteUninstallData() {
 void TCorvaneInstall::WriteUninstallKey(bool logValues) {
     const TSettingsRecord& settings = ctx_.package->Settings();
     const std::string key = UninstallKeyPath(settings.companyName, settings.softwareName);
-    if (!ctx_.platform->CreateRegistryKey(TRegistryRoot::LocalMachine, key)) {
+    if (!ctx_.platform->CreateRegistryKey(TRegRoot::LocalMachine, key)) {
         ShowError(kMsgUninstallKeyError);
         return;
     }
@@ -117,7 +117,7 @@ void TCorvaneInstall::WriteUninstallKey(bool logValues) {
     bool failed = false;
     for (auto& [name, value] : UninstallKeyValues(facts)) {
         TRegistryWrite result = ctx_.platform->WriteRegistryValue(
-            TRegistryRoot::LocalMachine, key, name, TRegistryValueType::String,
+            TRegRoot::LocalMachine, key, name, TRegistryValueType::String,
             RegistryValueBytes(TRegistryValueType::String, value));
         if (result != TRegistryWrite::Written) {
             failed = true;
@@ -126,7 +126,7 @@ void TCorvaneInstall::WriteUninstallKey(bool logValues) {
         if (!logValues) continue;
         TUninstallItem item;
         item.kind = ukRegistryValue;
-        item.registry.root = uint8_t(TRegistryRoot::LocalMachine);
+        item.registry.root = uint8_t(TRegRoot::LocalMachine);
         item.registry.key = key;
         item.registry.valueType = 0;
         item.registry.valueName = name;

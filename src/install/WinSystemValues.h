@@ -55,7 +55,7 @@ public:
     bool IsDotNetInstalled() override;
     std::string DotNetVersion() override;
 
-    bool ReadRegistryText(TRegistryRoot root, const std::string& key, const std::string& valueName,
+    bool ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
                           std::string& value) override;
 
 private:

@@ -5,7 +5,7 @@
 
 #include "core/Handle_win.h"
 #include "install/CommandLine.h"
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 #include "install/SystemFolders.h"
 #include "install/SystemInfo.h"
 
@@ -137,15 +137,12 @@ std::string TWinSystemValues::DotNetVersion() {
     return GetDotNetVersion();
 }
 
-bool TWinSystemValues::ReadRegistryText(TRegistryRoot root, const std::string& key,
-                                        const std::string& valueName, std::string& value) {
-    HKEY hroot = root == TRegistryRoot::ClassesRoot    ? HKEY_CLASSES_ROOT
-                 : root == TRegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE
-                                                       : HKEY_CURRENT_USER;
+bool TWinSystemValues::ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
+                                        std::string& value) {
     // Every right is requested, as the script's registry commands do: a key the user
     // may not change counts as missing, and the default text is taken. Both ways of
     // reading a value then agree.
-    RegKey k = OpenRegKey(hroot, key, KEY_ALL_ACCESS);
+    RegKey k = OpenRegKey(RootKey(root), key, KEY_ALL_ACCESS);
     if (!k) return false;
     auto text = ReadRegText(k.Get(), valueName);
     if (!text) return false;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/Registry.h"
+
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace cvn {
@@ -62,23 +65,15 @@ public:
                                 const std::string& arguments, const std::string& workingFolder) = 0;
 };
 
-enum class TRegRoot { ClassesRoot, CurrentUser, LocalMachine };
-enum class TRegValueKind { Missing, Text, Number, Other };
-
-struct TRegValue {
-    TRegValueKind kind = TRegValueKind::Missing;
-    std::string text;
-    int32_t number = 0;
-};
-
 // Keys are given without leading or trailing backslash. The script commands open
 // keys requesting full access (a key that cannot be opened so counts as missing);
 // the installed-software test only reads.
 class TPcRegistry {
 public:
     virtual ~TPcRegistry() = default;
-    virtual TRegValue ReadValue(TRegRoot root, const std::string& key, const std::string& name,
-                                bool fullAccess) = 0;
+    // Nothing when the key or the value is missing.
+    virtual std::optional<TRegValue> ReadValue(TRegRoot root, const std::string& key, const std::string& name,
+                                               bool fullAccess) = 0;
     // Create the key when missing.
     virtual bool WriteText(TRegRoot root, const std::string& key, const std::string& name,
                            const std::string& value) = 0;

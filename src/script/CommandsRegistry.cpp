@@ -42,13 +42,12 @@ bool IsStoredAsNumber(const std::string& value, int32_t& number) {
 
 void CmdRegRead(TCommandsContext& ctx, const TScriptStatement& s) {
     TRegRoot root = Root(ctx, s.param[1]);
-    TRegValue value =
-        ctx.platform.registry->ReadValue(root, Key(ctx, s.param[2]), ctx.Expand(s.param[3]), true);
+    auto value = ctx.platform.registry->ReadValue(root, Key(ctx, s.param[2]), ctx.Expand(s.param[3]), true);
     std::string result;
-    if (value.kind == TRegValueKind::Text)
-        result = value.text;
-    else if (value.kind == TRegValueKind::Number)
-        result = std::to_string(value.number);
+    if (auto text = value ? value->AsText() : std::nullopt)
+        result = *text;
+    else if (auto number = value ? value->AsDword() : std::nullopt)
+        result = std::to_string(int32_t(*number)); // REG_DWORD reads back signed, as RegWrite stores it
     else
         result = ctx.Expand(s.param[4]);
     ctx.Set(s.param[0], result);
@@ -76,7 +75,7 @@ void CmdRegDelete(TCommandsContext& ctx, const TScriptStatement& s) {
     std::string name = ctx.Expand(s.param[2]);
     auto& registry = *ctx.platform.registry;
     if (!registry.KeyExists(root, key)) return;
-    if (registry.ReadValue(root, key, name, true).kind != TRegValueKind::Missing)
+    if (registry.ReadValue(root, key, name, true))
         registry.DeleteValue(root, key, name);
     else if (name.empty())
         registry.DeleteKey(root, key);
@@ -86,8 +85,7 @@ void CmdIsInstalled(TCommandsContext& ctx, const TScriptStatement& s) {
     std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ctx.Expand(s.param[2]) +
                       " " + ctx.Expand(s.param[1]);
     bool installed =
-        ctx.platform.registry->ReadValue(TRegRoot::LocalMachine, key, "DisplayVersion", false).kind !=
-        TRegValueKind::Missing;
+        ctx.platform.registry->ReadValue(TRegRoot::LocalMachine, key, "DisplayVersion", false).has_value();
     ctx.Set(s.param[0], installed ? "1" : "0");
 }
 

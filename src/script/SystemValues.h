@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/Registry.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace cvn {
-
-// Registry roots as numbered in the package's registry records.
-enum class TRegistryRoot : uint8_t { ClassesRoot = 0, CurrentUser = 1, LocalMachine = 2 };
 
 // Shell folder kinds, numbered as the system services look them up.
 enum class TShellFolderKind : int {
@@ -89,7 +88,7 @@ public:
     // Reads a text value for a custom variable: key given without leading or
     // trailing backslash, value name empty for the key's default value. False when
     // the key cannot be opened with full access or the value is missing or not text.
-    virtual bool ReadRegistryText(TRegistryRoot root, const std::string& key, const std::string& valueName,
+    virtual bool ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
                                   std::string& value) = 0;
 };
 

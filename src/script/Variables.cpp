@@ -129,7 +129,7 @@ void TVariables::LoadCustomVariables(const std::vector<TCustomVariableEntry>& en
     store_.Clear();
     for (const auto& e : entries) {
         const TRegistryRecord& reg = e.registry;
-        TRegistryRoot root = reg.root <= 2 ? TRegistryRoot(reg.root) : TRegistryRoot::CurrentUser;
+        TRegRoot root = reg.root <= 2 ? TRegRoot(reg.root) : TRegRoot::CurrentUser;
         std::string_view key = reg.key;
         if (!key.empty() && key.front() == '\\') key.remove_prefix(1);
         key = DropOneBackslash(key);

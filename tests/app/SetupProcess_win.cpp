@@ -1,5 +1,7 @@
 #include "SetupProcess_win.h"
 
+#include "BuildFiles_win.h"
+
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -248,12 +250,7 @@ bool PathExists(const std::string& path) {
 }
 
 std::string SetupStubPath() {
-    char buf[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, buf, sizeof buf);
-    std::string self = buf; // <build>\tests\app\cvn_app_tests.exe
-    for (int i = 0; i < 3; ++i)
-        self = self.substr(0, self.find_last_of("\\/"));
-    return self + "\\src\\app\\setup.exe";
+    return BuildFile("src/app/setup.exe");
 }
 
 } // namespace cvn::test

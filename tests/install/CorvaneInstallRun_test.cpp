@@ -63,10 +63,9 @@ TEST_F(InstallRun, SelectedFilesAreExtractedIntoTheirFoldersAndLogged) {
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.front().text, "m28");
     EXPECT_EQ(progress.back().kind, ipDetail); // the registration pass clears the detail line
-    bool reached100 = false;
-    for (auto& p : progress)
-        reached100 |= p.kind == ipPosition && p.value == 100;
-    EXPECT_TRUE(reached100);
+    auto positions = Positions();
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.back(), 100);
 }
 
 TEST_F(InstallRun, ComponentArchivesFollowTheMainArchiveWithTheirProgressSpans) {
@@ -292,22 +291,18 @@ TEST_F(InstallRun, MaintenanceModeSkipsExistingFoldersAndHalvesTheBar) {
     selection.SetComponentsToAdd("Help");
     Engine().InstallFiles();
     EXPECT_EQ(LogPaths(), (Strings{"0 " + kDir + "\\bin\\a.exe"}));
-    for (auto& p : progress) {
-        if (p.kind == ipPosition) {
-            EXPECT_LE(p.value, 50);
-        }
-    }
+    auto copying = Positions();
+    ASSERT_FALSE(copying.empty()) << "the copy reported no bar position";
+    EXPECT_EQ(*std::max_element(copying.begin(), copying.end()), 50) << "copying fills the first half";
 
     PreviousFake previous;
     ctx.previous = &previous;
     engine.reset();
     progress.clear();
     Engine().RemoveDeselectedComponents(100);
-    std::vector<int> positions;
-    for (auto& p : progress)
-        if (p.kind == ipPosition) positions.push_back(p.value);
+    ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress[0].text, "m59");
-    EXPECT_EQ(positions, (std::vector<int>{50, 62, 75, 87, 100}));
+    EXPECT_EQ(Positions(), (std::vector<int>{50, 62, 75, 87, 100}));
 }
 
 // --- shortcuts ------------------------------------------------------------------
@@ -442,14 +437,14 @@ TEST_F(Registry, ValuesAreWrittenInTheirTypesAndLoggedExpanded) {
     pkg.registry[4].components = "Extras";
     Engine().WriteRegistry();
     EXPECT_EQ(progress.at(0).text, "m35");
-    const TFakeValue* path = platform.Value(TRegistryRoot::LocalMachine, "Software\\Acme", "Path");
+    const TFakeValue* path = platform.Value(TRegRoot::LocalMachine, "Software\\Acme", "Path");
     ASSERT_TRUE(path);
     EXPECT_EQ(path->bytes, kDir + '\0');
-    EXPECT_EQ(platform.Value(TRegistryRoot::LocalMachine, "Software\\Acme", "Count")->bytes, "\x7B\0\0\0"s);
-    EXPECT_EQ(platform.Value(TRegistryRoot::CurrentUser, "Software\\Acme", "Bytes")->bytes, "\x0A"s);
-    EXPECT_EQ(platform.Value(TRegistryRoot::CurrentUser, "Software\\Acme", "")->type,
+    EXPECT_EQ(platform.Value(TRegRoot::LocalMachine, "Software\\Acme", "Count")->bytes, "\x7B\0\0\0"s);
+    EXPECT_EQ(platform.Value(TRegRoot::CurrentUser, "Software\\Acme", "Bytes")->bytes, "\x0A"s);
+    EXPECT_EQ(platform.Value(TRegRoot::CurrentUser, "Software\\Acme", "")->type,
               TRegistryValueType::MultiString);
-    EXPECT_FALSE(platform.Value(TRegistryRoot::CurrentUser, "Software\\Acme", "Skipped"));
+    EXPECT_FALSE(platform.Value(TRegRoot::CurrentUser, "Software\\Acme", "Skipped"));
 
     const auto& log = Engine().UninstallLog();
     ASSERT_EQ(log.size(), 4u);
@@ -466,7 +461,7 @@ TEST_F(Registry, KeysThatCannotBeOpenedAreReportedOnceAtTheEnd) {
     platform.failingKeys = {"BAD1", "BAD2"};
     Engine().WriteRegistry();
     EXPECT_EQ(Shown(), (Strings{"m17"}));
-    EXPECT_TRUE(platform.Value(TRegistryRoot::ClassesRoot, "Good", "b"));
+    EXPECT_TRUE(platform.Value(TRegRoot::ClassesRoot, "Good", "b"));
     EXPECT_EQ(Engine().UninstallLog().size(), 1u);
 }
 
@@ -522,7 +517,7 @@ TEST_F(UninstallData, FileInTheInstallFolderThenTheUninstallEntry) {
     EXPECT_EQ(d.items[14].path, kDir + "\\uninst.dat");
 
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme Acme Tool";
-    const TFakeValue* cmd = platform.Value(TRegistryRoot::LocalMachine, key, "UninstallString");
+    const TFakeValue* cmd = platform.Value(TRegRoot::LocalMachine, key, "UninstallString");
     ASSERT_TRUE(cmd);
     EXPECT_EQ(cmd->bytes, "\"C:\\WINDOWS\\cvnuninst.exe\" \"" + kDir + "\\uninst.dat\"" + '\0');
 }
@@ -552,8 +547,7 @@ TEST_F(UninstallData, MaintenanceCarriesThePreviousLogAheadAndLogsNoEntryValues)
         paths.push_back(i.path);
     EXPECT_EQ(paths, (Strings{"C:\\old", kDir + "\\uninst.dat", kDir + "\\new.dll"}));
     // The entry is written again all the same.
-    EXPECT_TRUE(
-        platform.Value(TRegistryRoot::LocalMachine, UninstallKeyPath("Acme", "Acme Tool"), "DisplayName"));
+    EXPECT_TRUE(platform.Value(TRegRoot::LocalMachine, UninstallKeyPath("Acme", "Acme Tool"), "DisplayName"));
 }
 
 TEST_F(UninstallData, AnUnwritableFileIsReportedAndLeavesNoEntry) {
@@ -561,8 +555,8 @@ TEST_F(UninstallData, AnUnwritableFileIsReportedAndLeavesNoEntry) {
     Engine().WriteUninstallData();
     EXPECT_EQ(Shown(), (Strings{"m66 " + kDir + "\\uninst.dat"}));
     const std::string key = UninstallKeyPath("Acme", "Acme Tool");
-    EXPECT_FALSE(platform.keys.count({TRegistryRoot::LocalMachine, TFakePlatform::Key(key)}));
-    EXPECT_FALSE(platform.Value(TRegistryRoot::LocalMachine, key, "UninstallString"));
+    EXPECT_FALSE(platform.keys.count({TRegRoot::LocalMachine, TFakePlatform::Key(key)}));
+    EXPECT_FALSE(platform.Value(TRegRoot::LocalMachine, key, "UninstallString"));
 }
 
 // --- carrier files --------------------------------------------------------------

@@ -162,6 +162,14 @@ protected:
     bool abortOnClose = true;
     std::unique_ptr<TCorvaneInstall> engine;
     std::vector<TProgressReport> progress;
+
+    // The bar positions reported so far, in order.
+    std::vector<int> Positions() const {
+        std::vector<int> positions;
+        for (auto& p : progress)
+            if (p.kind == ipPosition) positions.push_back(p.value);
+        return positions;
+    }
 };
 
 } // namespace cvn::test

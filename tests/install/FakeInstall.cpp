@@ -38,7 +38,7 @@ TFakeFile& TFakePlatform::PutFile(const std::string& path, std::string bytes) {
     return f;
 }
 
-const TFakeValue* TFakePlatform::Value(TRegistryRoot root, const std::string& key,
+const TFakeValue* TFakePlatform::Value(TRegRoot root, const std::string& key,
                                        const std::string& name) const {
     auto it = values.find({root, Key(key), Key(name)});
     return it == values.end() ? nullptr : &it->second;
@@ -107,13 +107,13 @@ bool TFakePlatform::RegisterFont(const std::string& file, const std::string& nam
     return true;
 }
 
-bool TFakePlatform::CreateRegistryKey(TRegistryRoot root, const std::string& key) {
+bool TFakePlatform::CreateRegistryKey(TRegRoot root, const std::string& key) {
     if (failingKeys.count(Key(key))) return false;
     keys.insert({root, Key(key)});
     return true;
 }
 
-TRegistryWrite TFakePlatform::WriteRegistryValue(TRegistryRoot root, const std::string& key,
+TRegistryWrite TFakePlatform::WriteRegistryValue(TRegRoot root, const std::string& key,
                                                  const std::string& name, TRegistryValueType type,
                                                  const std::string& bytes) {
     if (!CreateRegistryKey(root, key)) return TRegistryWrite::KeyFailed;

@@ -36,14 +36,14 @@ struct TFakeValue {
 
 class TFakePlatform : public TInstallPlatform, public ArchiveFiles {
 public:
-    std::map<std::string, TFakeFile> files;                                           // upper path
-    std::set<std::string> folders;                                                    // upper path
-    std::set<std::string> failingFolders;                                             // creation fails
-    std::set<std::string> protectedFiles;                                             // upper path
-    std::set<std::string> unwritableTargets;                                          // cannot be created
-    std::map<std::tuple<TRegistryRoot, std::string, std::string>, TFakeValue> values; // upper key, name
-    std::set<std::pair<TRegistryRoot, std::string>> keys;                             // upper key
-    std::set<std::string> failingKeys;                                                // upper key
+    std::map<std::string, TFakeFile> files;                                      // upper path
+    std::set<std::string> folders;                                               // upper path
+    std::set<std::string> failingFolders;                                        // creation fails
+    std::set<std::string> protectedFiles;                                        // upper path
+    std::set<std::string> unwritableTargets;                                     // cannot be created
+    std::map<std::tuple<TRegRoot, std::string, std::string>, TFakeValue> values; // upper key, name
+    std::set<std::pair<TRegRoot, std::string>> keys;                             // upper key
+    std::set<std::string> failingKeys;                                           // upper key
     std::vector<TShellLinkSpec> links;
     bool linksFail = false;
     std::vector<std::string> sharedCounts, servers, typeLibraries, fontFiles, fontNames;
@@ -55,7 +55,7 @@ public:
     bool Has(const std::string& path) const { return files.count(Key(path)) != 0; }
     const TFakeFile& File(const std::string& path) const { return files.at(Key(path)); }
     TFakeFile& PutFile(const std::string& path, std::string bytes = "old");
-    const TFakeValue* Value(TRegistryRoot root, const std::string& key, const std::string& name) const;
+    const TFakeValue* Value(TRegRoot root, const std::string& key, const std::string& name) const;
 
     // TInstallPlatform
     bool FileExists(const std::string& path) override { return Has(path); }
@@ -76,8 +76,8 @@ public:
     bool RegisterServer(const std::string& path) override { return Register(servers, path); }
     bool RegisterTypeLibrary(const std::string& path) override { return Register(typeLibraries, path); }
     bool RegisterFont(const std::string& file, const std::string& name, bool addNow) override;
-    bool CreateRegistryKey(TRegistryRoot root, const std::string& key) override;
-    TRegistryWrite WriteRegistryValue(TRegistryRoot root, const std::string& key, const std::string& name,
+    bool CreateRegistryKey(TRegRoot root, const std::string& key) override;
+    TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key, const std::string& name,
                                       TRegistryValueType type, const std::string& bytes) override;
     bool CreateShellLink(const TShellLinkSpec& link) override;
 

@@ -126,23 +126,43 @@ TEST(UsersDat, LongNamesAndFoldersAreCutTo31Characters) {
 
 TEST(UsersDat, FileCutShortKeepsTheCompleteRecordsAndNeverReadsPastTheEnd) {
     const auto whole = UsersDat(kThreeUsers);
+    // Where the fixed part of each record ends, counted by hand from the layout:
+    // 13 header bytes; Alice 2+2+1+11+1+6+1 = 24 bytes, then 5 filler and 2 marker bytes;
+    // Bob 2+2+1+9+1+6+1 = 22, filler and marker again; Carol 2+2+1+5+1+5+1 = 17.
+    constexpr size_t kAliceEnd = 37, kBobEnd = 66, kCarolEnd = 90;
+    ASSERT_EQ(whole.size(), kCarolEnd);
     for (size_t len = 0; len < whole.size(); ++len) {
         // An exact-size copy, so a read past the end shows up under the sanitizers.
         std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(len));
         auto file = ParseUsersDat(cut);
-        EXPECT_LE(file.users.size(), 2u) << len;
+        const size_t expected = len >= kBobEnd ? 2 : len >= kAliceEnd ? 1 : 0;
+        ASSERT_EQ(file.users.size(), expected) << "cut at " << len;
         EXPECT_EQ(file.complete, len == 0) << len; // an empty file simply lists nobody
-        for (size_t i = 0; i < file.users.size(); ++i)
-            EXPECT_EQ(file.users[i].name, kThreeUsers[i].name);
+        if (expected >= 1) {
+            EXPECT_EQ(file.users[0].userId, 1) << len;
+            EXPECT_EQ(file.users[0].name, "Alice Smith") << len;
+            EXPECT_EQ(file.users[0].folder, "SmithA") << len;
+        }
+        if (expected == 2) {
+            EXPECT_EQ(file.users[1].userId, 2) << len;
+            EXPECT_EQ(file.users[1].name, "Bob Jones") << len;
+            EXPECT_EQ(file.users[1].folder, "JonesB") << len;
+        }
     }
     // A count larger than the records present.
     auto file = ParseUsersDat(UsersDat(kThreeUsers, 200));
     EXPECT_FALSE(file.complete);
-    EXPECT_EQ(file.users.size(), 3u);
-    // Count 255 over a file of garbage still ends at the end of the file.
+    ASSERT_EQ(file.users.size(), 3u);
+    EXPECT_EQ(file.users[2].name, "Carol");
+    // Count 255 over a file of 0x01 bytes: one record (id 0x0101, one-byte name and
+    // folder), then the marker scan runs to the end of the file without finding 0x80.
     std::vector<uint8_t> noise(5000, 0x01);
     noise[0] = 255;
-    EXPECT_LE(ParseUsersDat(noise).users.size(), 255u);
+    auto garbage = ParseUsersDat(noise);
+    EXPECT_FALSE(garbage.complete);
+    ASSERT_EQ(garbage.users.size(), 1u);
+    EXPECT_EQ(garbage.users[0].userId, 0x0101);
+    EXPECT_EQ(garbage.users[0].name, "\x01");
 }
 
 TEST(HotSync, NotInstalledWithoutEitherVendorKey) {

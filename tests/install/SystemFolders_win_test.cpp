@@ -37,11 +37,30 @@ std::string ShellPath(int csidl) {
     return buf;
 }
 
+std::string WindowsPath(UINT (*query)(char*, UINT)) {
+    char buf[MAX_PATH] = {};
+    UINT n = query(buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+UINT TempPath(char* buf, UINT size) {
+    return UINT(GetTempPathA(size, buf));
+}
+
+// Each folder against the system's own answer: the Win32 call or the registry value
+// read here directly.
 TEST_F(SystemFoldersWin, WellKnownFolders) {
+    const std::string temp = WindowsPath(TempPath);
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(GetTempDir(), temp);
     EXPECT_EQ(GetTempDir().back(), '\\');
+    const std::string programFiles = test::GetText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    ASSERT_FALSE(programFiles.empty());
+    EXPECT_EQ(GetProgramFilesDir(), programFiles);
     EXPECT_TRUE(FolderExists(GetProgramFilesDir())) << GetProgramFilesDir();
+    EXPECT_EQ(GetFontsDir(), ShellPath(CSIDL_FONTS));
     EXPECT_TRUE(FolderExists(GetFontsDir())) << GetFontsDir();
-    EXPECT_FALSE(GetPersonalDir().empty());
+    EXPECT_EQ(GetPersonalDir(), ShellPath(CSIDL_PERSONAL));
     EXPECT_EQ(ReadCurrentVersionValue("NoSuchValueAnywhere"), "");
 }
 
@@ -83,7 +102,7 @@ TEST_F(SystemFoldersWin, ShellFoldersForUserAndAllUsers) {
 }
 
 TEST_F(SystemFoldersWin, ActiveSyncFolderAndVersion) {
-    std::string programFiles = ReadCurrentVersionValue("ProgramFilesDir");
+    const std::string programFiles = "D:\\Apps";
     test::PrivateRoot machine(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(machine.Ok());
     ASSERT_TRUE(test::SetText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", programFiles));
@@ -149,24 +168,27 @@ TEST_F(SystemFoldersWin, HotSyncPresence) {
 TEST_F(SystemFoldersWin, SystemValuesForVariables) {
     TWinSystemValues system;
     TVariables vars(system);
+    const std::string windows = WindowsPath(GetWindowsDirectoryA),
+                      systemDir = WindowsPath(GetSystemDirectoryA);
+    ASSERT_FALSE(windows.empty());
     EXPECT_EQ(vars.ExpandVariables("%WinDir%|%SysDir%|%FontsDir%"),
-              GetWindowsDir() + "|" + GetSystemDir() + "|" + GetFontsDir());
-    EXPECT_EQ(vars.ExpandVariables("%WinDrive%"), GetWindowsDir().substr(0, 2));
-    EXPECT_EQ(system.SourceDir(), DropTrailingBackslash(FileDirOf(ProgramPath())));
+              windows + "|" + systemDir + "|" + ShellPath(CSIDL_FONTS));
+    EXPECT_EQ(vars.ExpandVariables("%WinDrive%"), windows.substr(0, 2));
+    const std::string self = test::ThisProgram();
+    EXPECT_EQ(system.SourceDir(), self.substr(0, self.find_last_of('\\')));
     std::vector<std::string> args = system.CommandLineArgs();
     ASSERT_FALSE(args.empty());
-    EXPECT_EQ(args[0], ProgramPath());
+    EXPECT_EQ(args[0], self);
     EXPECT_EQ(vars.ExpandVariables("%IsNT%"), "1");
     EXPECT_EQ(vars.ExpandVariables("%IsAdmin%"), "1");
 
     std::string value;
-    EXPECT_TRUE(system.ReadRegistryText(TRegistryRoot::LocalMachine,
-                                        "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                                        value));
-    EXPECT_EQ(value, GetProgramFilesDir());
-    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::CurrentUser, "Software\\No\\Such\\Key", "", value));
+    EXPECT_TRUE(system.ReadRegistryText(
+        TRegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", value));
+    EXPECT_EQ(value, test::GetText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir"));
+    EXPECT_FALSE(system.ReadRegistryText(TRegRoot::CurrentUser, "Software\\No\\Such\\Key", "", value));
     // Numbers are not text.
-    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::LocalMachine,
+    EXPECT_FALSE(system.ReadRegistryText(TRegRoot::LocalMachine,
                                          "System\\CurrentControlSet\\Control\\Windows", "CSDVersion", value));
 }
 
@@ -204,9 +226,8 @@ TEST_F(SystemFoldersWin, CustomVariablesAndRegReadNeedTheSameRightsToAKey) {
     // Both open keys requesting every right, so for both the key counts as missing.
     TWinSystemValues system;
     std::string value;
-    EXPECT_FALSE(system.ReadRegistryText(TRegistryRoot::CurrentUser, key, "Value", value)) << value;
-    EXPECT_EQ(CreateWinPcRegistry()->ReadValue(TRegRoot::CurrentUser, key, "Value", true).kind,
-              TRegValueKind::Missing);
+    EXPECT_FALSE(system.ReadRegistryText(TRegRoot::CurrentUser, key, "Value", value)) << value;
+    EXPECT_FALSE(CreateWinPcRegistry()->ReadValue(TRegRoot::CurrentUser, key, "Value", true));
 }
 
 TEST_F(SystemFoldersWin, FileFacts) {
@@ -221,7 +242,9 @@ TEST_F(SystemFoldersWin, FileFacts) {
     EXPECT_EQ(info.fileVersionMS, 0u);
     EXPECT_FALSE(ReadFileVersion("C:\\no\\such\\file.dll", info));
 
-    EXPECT_GT(GetFileSizeOf(dll), 0u);
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    ASSERT_TRUE(GetFileAttributesExA(dll.c_str(), GetFileExInfoStandard, &attributes));
+    EXPECT_EQ(GetFileSizeOf(dll), uint64_t(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow);
     EXPECT_EQ(GetFileSizeOf("C:\\no\\such\\file.dll"), 0u);
 
     uint64_t kb = 0;

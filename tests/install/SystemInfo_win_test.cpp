@@ -58,22 +58,42 @@ TEST(SystemInfoWin, NT5AndLaterUseTheExtendedVersion) {
     EXPECT_EQ(seven["ServicePack"], std::to_string(1 << 8));
 }
 
+// Each fact against the system's own answer, asked here directly.
 TEST(SystemInfoWin, MachineFactsInThisProcess) {
     TSystemServicesScope services;
     ASSERT_TRUE(services.Ok()) << services.Error();
-    EXPECT_GT(GetOSVersionPart(1), 0u);
-    EXPECT_EQ(GetOSVersionPart(0) >> 24, GetOSVersionPart(1));
-    EXPECT_GT(GetPhysicalMemoryMB(), 0u);
-    int depth = GetColorDepth();
-    EXPECT_TRUE(depth == 8 || depth == 16 || depth == 24 || depth == 32) << depth;
-    EXPECT_GT(GetScreenWidth(), 0);
+    OSVERSIONINFOA os{};
+    os.dwOSVersionInfoSize = sizeof os;
+    ASSERT_TRUE(GetVersionExA(&os));
+    EXPECT_EQ(GetOSVersionPart(1), os.dwMajorVersion);
+    EXPECT_EQ(GetOSVersionPart(2), os.dwMinorVersion);
+    EXPECT_EQ(GetOSVersionPart(3), os.dwBuildNumber);
+    EXPECT_EQ(GetOSVersionPart(0),
+              os.dwMajorVersion << 24 | os.dwMinorVersion << 16 | (os.dwBuildNumber & 0xFFFF));
+
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof memory;
+    ASSERT_TRUE(GlobalMemoryStatusEx(&memory));
+    const uint64_t megabytes = memory.ullTotalPhys / 1000000; // decimal megabytes
+    ASSERT_GT(megabytes, 0u);
+    EXPECT_EQ(GetPhysicalMemoryMB(), megabytes);
+
+    HDC dc = GetDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(GetColorDepth(), depth);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_GT(width, 0);
+    EXPECT_EQ(GetScreenWidth(), width);
+    EXPECT_EQ(GetScreenHeight(), height);
 
     TWinSystemValues system;
     TVariables vars(system);
-    EXPECT_EQ(vars.ExpandVariables("%RAMMemory%"), std::to_string(GetPhysicalMemoryMB()));
+    EXPECT_EQ(vars.ExpandVariables("%RAMMemory%"), std::to_string(megabytes));
     EXPECT_EQ(vars.ExpandVariables("%ColorDepth%"), std::to_string(depth));
     EXPECT_EQ(vars.ExpandVariables("%ScreenWidth%x%ScreenHeight%"),
-              std::to_string(GetScreenWidth()) + "x" + std::to_string(GetScreenHeight()));
+              std::to_string(width) + "x" + std::to_string(height));
 }
 
 TEST(SystemInfoWin, ServicesStartOnceForNestedRequests) {

@@ -3,12 +3,12 @@
 // Helpers for the Windows tests of the system services: registry guards that put
 // the Wine prefix back as they found it, fixture paths, and running the probe.
 
+#include "BuildFiles_win.h"
 #include "core/Handle_win.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -186,15 +186,6 @@ inline std::optional<DWORD> GetDword(HKEY root, const std::string& key, const st
     auto raw = GetRaw(root, key, name);
     if (!raw || raw->first != REG_DWORD || raw->second.size() != 4) return std::nullopt;
     return DWORD(raw->second[0] | raw->second[1] << 8 | raw->second[2] << 16 | DWORD(raw->second[3]) << 24);
-}
-
-// A file the build made, as a Windows path: CVN_BINARY_DIR (a Unix path) through Wine's Z: drive.
-inline std::string BuildFile(const std::string& relative) {
-    const char* bin = std::getenv("CVN_BINARY_DIR");
-    std::string path = std::string("Z:") + (bin ? bin : "") + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
 }
 
 // A fresh empty folder under the temporary folder, removed with its files when destroyed.

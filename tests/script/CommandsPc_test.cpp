@@ -6,6 +6,9 @@ namespace {
 
 using PcCommands = ScriptFixture;
 
+// Registry type codes as Windows numbers them.
+constexpr uint32_t kSz = 1, kDword = 4;
+
 TEST(PathParts, AsFileInfoReportsThem) {
     EXPECT_EQ(PathFileName("C:\\dir\\a.txt"), "a.txt");
     EXPECT_EQ(PathFileName("C:a.txt"), "a.txt");
@@ -157,16 +160,16 @@ TEST_F(PcCommands, ScriptFileCommandsWithoutAFileReportErrorCodeOne) {
 TEST_F(PcCommands, RegistryRootsKeysAndValueKinds) {
     Run1(St(SC::scRegWrite, {"HKEY_LOCAL_MACHINE", "\\Software\\Acme\\", "Count", "042"}));
     const auto& acme = pc.keys[{TRegRoot::LocalMachine, "Software\\Acme"}].values;
-    EXPECT_EQ(acme.at("Count").kind, TRegValueKind::Number);
-    EXPECT_EQ(acme.at("Count").number, 42);
+    EXPECT_EQ(acme.at("Count").type, kDword);
+    EXPECT_EQ(acme.at("Count").data, (std::vector<uint8_t>{42, 0, 0, 0}));
     Run1(St(SC::scRegWrite, {"HKEY_LOCAL_MACHINE", "Software\\Acme", "Name", "4a"}));
-    EXPECT_EQ(acme.at("Name").kind, TRegValueKind::Text);
+    EXPECT_EQ(acme.at("Name").type, kSz);
     // A lower-case root is no keyword: the previous root stays.
     Run1(St(SC::scRegWrite, {"hkey_local_machine", "Software\\Acme", "Empty", ""}));
-    EXPECT_EQ(acme.at("Empty").kind, TRegValueKind::Text);
+    EXPECT_EQ(acme.at("Empty").type, kSz);
     Run1(St(SC::scRegWrite, {"", "Software\\Acme", "Big", "2147483648"}));
-    EXPECT_EQ(acme.at("Big").kind, TRegValueKind::Text) << "too big for a number: kept as text";
-    EXPECT_EQ(acme.at("Big").text, "2147483648");
+    EXPECT_EQ(acme.at("Big").type, kSz) << "too big for a number: kept as text";
+    EXPECT_EQ(acme.at("Big").AsText(), "2147483648");
 
     auto read = [&](std::string root, std::string key, std::string name, std::string def = "dflt") {
         Run1(St(SC::scRegRead, {"%R%", std::move(root), std::move(key), std::move(name), std::move(def)}));
@@ -177,17 +180,17 @@ TEST_F(PcCommands, RegistryRootsKeysAndValueKinds) {
     EXPECT_EQ(read("HKEY_CURRENT_USER", "Software\\Acme", "Name"), "dflt");
     Set("%D%", "expanded");
     EXPECT_EQ(read("", "Software\\Acme", "Name", "%D%"), "expanded") << "the root stayed HKCU";
-    pc.keys[{TRegRoot::LocalMachine, "Software\\Bin"}].values["B"] = {TRegValueKind::Other, {}, 0};
+    pc.keys[{TRegRoot::LocalMachine, "Software\\Bin"}].values["B"] = {3, {1, 2, 3, 4}}; // REG_BINARY
     EXPECT_EQ(read("HKEY_LOCAL_MACHINE", "Software\\Bin", "B"), "dflt")
         << "other value types give the default";
-    pc.keys[{TRegRoot::LocalMachine, "Software\\Bin"}].values["N"] = {TRegValueKind::Number, {}, -5};
+    pc.keys[{TRegRoot::LocalMachine, "Software\\Bin"}].values["N"] = {kDword, {0xFB, 0xFF, 0xFF, 0xFF}}; // -5
     EXPECT_EQ(read("", "Software\\Bin", "N"), "-5");
     pc.deniedKeys.insert({TRegRoot::LocalMachine, "Software\\Bin"});
     EXPECT_EQ(read("", "Software\\Bin", "N"), "dflt") << "a key without full access counts as missing";
 }
 
 TEST_F(PcCommands, RegDeleteRemovesAValueOrAnEmptyNamedKey) {
-    pc.keys[{TRegRoot::CurrentUser, "Software\\Acme"}].values["X"] = {TRegValueKind::Text, "1", 0};
+    pc.keys[{TRegRoot::CurrentUser, "Software\\Acme"}].values["X"] = TRegValue::Text("1");
     Run1(St(SC::scRegDelete, {"HKEY_CURRENT_USER", "Software\\Acme", "X"}));
     EXPECT_TRUE(pc.keys.count(std::pair{TRegRoot::CurrentUser, std::string("Software\\Acme")}));
     EXPECT_TRUE((pc.keys[{TRegRoot::CurrentUser, "Software\\Acme"}].values.empty()));
@@ -203,10 +206,10 @@ TEST_F(PcCommands, IsInstalledLooksForDisplayVersion) {
     Set("%Co%", "Acme");
     Run1(St(SC::scIsInstalled, {"%R%", "Widget", "%Co%"}));
     EXPECT_EQ(Var("%R%"), "0");
-    pc.keys[{TRegRoot::LocalMachine, key}].values["DisplayName"] = {TRegValueKind::Text, "W", 0};
+    pc.keys[{TRegRoot::LocalMachine, key}].values["DisplayName"] = TRegValue::Text("W");
     Run1(St(SC::scIsInstalled, {"%R%", "Widget", "%Co%"}));
     EXPECT_EQ(Var("%R%"), "0") << "the key alone is not enough";
-    pc.keys[{TRegRoot::LocalMachine, key}].values["DisplayVersion"] = {TRegValueKind::Text, "1.0", 0};
+    pc.keys[{TRegRoot::LocalMachine, key}].values["DisplayVersion"] = TRegValue::Text("1.0");
     pc.deniedKeys.insert({TRegRoot::LocalMachine, key});
     Run1(St(SC::scIsInstalled, {"%R%", "Widget", "%Co%"}));
     EXPECT_EQ(Var("%R%"), "1") << "reading needs no full access";

@@ -149,21 +149,22 @@ public:
     // Registry: (root, key) -> values. A key in `deniedKeys` cannot be opened with full access.
     std::map<std::pair<TRegRoot, std::string>, TKey> keys;
     std::set<std::pair<TRegRoot, std::string>> deniedKeys;
-    TRegValue ReadValue(TRegRoot root, const std::string& key, const std::string& name,
-                        bool fullAccess) override {
-        if (fullAccess && deniedKeys.count({root, key})) return {};
+    std::optional<TRegValue> ReadValue(TRegRoot root, const std::string& key, const std::string& name,
+                                       bool fullAccess) override {
+        if (fullAccess && deniedKeys.count({root, key})) return std::nullopt;
         auto k = keys.find({root, key});
-        if (k == keys.end()) return {};
+        if (k == keys.end()) return std::nullopt;
         auto v = k->second.values.find(name);
-        return v == k->second.values.end() ? TRegValue{} : v->second;
+        if (v == k->second.values.end()) return std::nullopt;
+        return v->second;
     }
     bool WriteText(TRegRoot root, const std::string& key, const std::string& name,
                    const std::string& value) override {
-        keys[{root, key}].values[name] = {TRegValueKind::Text, value, 0};
+        keys[{root, key}].values[name] = TRegValue::Text(value);
         return true;
     }
     bool WriteNumber(TRegRoot root, const std::string& key, const std::string& name, int32_t value) override {
-        keys[{root, key}].values[name] = {TRegValueKind::Number, {}, value};
+        keys[{root, key}].values[name] = TRegValue::Dword(uint32_t(value));
         return true;
     }
     bool KeyExists(TRegRoot root, const std::string& key) override { return keys.count({root, key}) > 0; }

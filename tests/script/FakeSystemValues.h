@@ -46,8 +46,8 @@ public:
     bool activeSync = true, hotSync = false, dotNet = true;
     std::string activeSyncVersion = "3.7", dotNetVersion = "1.1.4322.573", hotSyncUser = "Palm User";
     // (root, key, value name) -> text
-    std::map<std::tuple<TRegistryRoot, std::string, std::string>, std::string> registry;
-    std::vector<std::tuple<TRegistryRoot, std::string, std::string>> registryReads;
+    std::map<std::tuple<TRegRoot, std::string, std::string>, std::string> registry;
+    std::vector<std::tuple<TRegRoot, std::string, std::string>> registryReads;
     int calls = 0; // every fact asked for
 
     std::string WindowsDir() override { return ++calls, windowsDir; }
@@ -105,7 +105,7 @@ public:
     std::string HotSyncUser() override { return ++calls, hotSyncUser; }
     bool IsDotNetInstalled() override { return ++calls, dotNet; }
     std::string DotNetVersion() override { return ++calls, dotNetVersion; }
-    bool ReadRegistryText(TRegistryRoot root, const std::string& key, const std::string& valueName,
+    bool ReadRegistryText(TRegRoot root, const std::string& key, const std::string& valueName,
                           std::string& value) override {
         ++calls;
         registryReads.emplace_back(root, key, valueName);

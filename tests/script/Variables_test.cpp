@@ -137,8 +137,8 @@ TCustomVariableEntry Custom(std::string name, uint8_t root, std::string key, std
 }
 
 TEST_F(Assignment, CustomVariablesComeFromTheRegistryOrTheirExpandedDefault) {
-    sys.registry[{TRegistryRoot::LocalMachine, "Software\\Maker\\App", "Path"}] = "C:\\Found\\";
-    sys.registry[{TRegistryRoot::CurrentUser, "Software\\Maker", ""}] = "%WinDir%";
+    sys.registry[{TRegRoot::LocalMachine, "Software\\Maker\\App", "Path"}] = "C:\\Found\\";
+    sys.registry[{TRegRoot::CurrentUser, "Software\\Maker", ""}] = "%WinDir%";
     vars.Store().SetValue("%Stale%", "x");
     vars.LoadCustomVariables({
         Custom("AppPath", 2, "\\Software\\Maker\\App\\", "Path", "unused", true),
@@ -151,7 +151,7 @@ TEST_F(Assignment, CustomVariablesComeFromTheRegistryOrTheirExpandedDefault) {
     EXPECT_EQ(Stored("%Default%"), "C:\\WINDOWS") << "an unknown root reads the current user's hive";
     ASSERT_EQ(sys.registryReads.size(), 3u);
     EXPECT_EQ(sys.registryReads[0],
-              std::make_tuple(TRegistryRoot::LocalMachine, std::string("Software\\Maker\\App"),
+              std::make_tuple(TRegRoot::LocalMachine, std::string("Software\\Maker\\App"),
                               std::string("Path")));
 }
 

@@ -59,11 +59,15 @@ TEST_F(DirectorySel, OkReturnsTheTypedPathOnlyWithUseTypedPath) {
         form.UseTypedPath = typed;
         form.SetDirectory(root + "\\Alpha");
         form.SetTypedPath("D:\\typed\\elsewhere");
-        After(100, [&] { PressButton(form.Handle(), TfrmDirectorySel::btnOK); });
+        WhenReady(
+            "directory selection", [&] { return form.Handle(); },
+            [](HWND sel) { PressButton(sel, TfrmDirectorySel::btnOK); });
         EXPECT_EQ(form.ShowModal(), mrOk);
         EXPECT_EQ(form.SelectedPath, typed ? "D:\\typed\\elsewhere" : root + "\\Alpha");
     }
-    After(100, [&] { PressButton(form.Handle(), TfrmDirectorySel::btnCancel); });
+    WhenReady(
+        "directory selection", [&] { return form.Handle(); },
+        [](HWND sel) { PressButton(sel, TfrmDirectorySel::btnCancel); });
     EXPECT_EQ(form.ShowModal(), mrCancel);
 }
 
@@ -76,8 +80,7 @@ TEST_F(DirectorySel, ApplyShowsNewFolderAndRejectsAMissingSelectedPath) {
     EXPECT_EQ(form.Directory(), root + "\\beta");
 
     std::string seen;
-    After(150, [&] {
-        HWND box = FindThreadWindow("Corvane Setup");
+    WhenWindow("Corvane Setup", [&](HWND box) {
         seen = MessageBoxText(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
@@ -94,20 +97,31 @@ TEST_F(DirectorySel, NewFolderAsksForANameThenCreatesEveryLevelAndListsIt) {
     form.SetDirectory(root);
     form.Show();
     std::string seen;
-    After(150, [&] { PressButton(form.Handle(), TfrmDirectorySel::btnNewFolder); });
-    After(500, [&] {
-        HWND prompt = FindThreadWindow("New Folder");
-        ASSERT_NE(prompt, nullptr);
-        PressButton(prompt, TfrmNewFolder::btnOK); // no name yet
-        After(400, [&, prompt] {
-            HWND box = FindThreadWindow("Corvane Setup");
-            seen = MessageBoxText(box);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            SetDlgItemTextA(prompt, TfrmNewFolder::txtFolderName, "Made Here\\Two Levels");
-            After(300, [prompt] { PressButton(prompt, TfrmNewFolder::btnOK); });
-            After(800, [&] { PressButton(form.Handle(), TfrmDirectorySel::btnCancel); });
+    WhenReady(
+        "directory selection", [&] { return form.Handle(); },
+        [&](HWND sel) {
+            PressButton(sel, TfrmDirectorySel::btnNewFolder);
+            WhenWindow("New Folder", [&](HWND prompt) {
+                PressButton(prompt, TfrmNewFolder::btnOK); // no name yet
+                WhenWindow("Corvane Setup", [&, prompt](HWND box) {
+                    seen = MessageBoxText(box);
+                    PostMessageA(box, WM_COMMAND, IDOK, 0);
+                    SetDlgItemTextA(prompt, TfrmNewFolder::txtFolderName, "Made Here\\Two Levels");
+                    WhenReady(
+                        "New Folder after the error box",
+                        [prompt] { return FindThreadWindow("Corvane Setup") ? nullptr : prompt; },
+                        [](HWND again) { PressButton(again, TfrmNewFolder::btnOK); });
+                    WhenReady(
+                        "directory selection after New Folder",
+                        [&] {
+                            return FindThreadWindow("New Folder") || FindThreadWindow("Corvane Setup")
+                                       ? nullptr
+                                       : form.Handle();
+                        },
+                        [](HWND again) { PressButton(again, TfrmDirectorySel::btnCancel); });
+                });
+            });
         });
-    });
     EXPECT_EQ(form.ShowModal(), mrCancel);
     EXPECT_EQ(seen, "You need to type a value in the field Folder Name.");
     const auto& listed = form.ListedFolders();

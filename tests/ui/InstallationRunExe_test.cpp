@@ -110,6 +110,7 @@ void CancelCopyWithYes(SetupProcess& setup) {
 
 struct FormSearch {
     int id;
+    HWND other;
     HWND found = nullptr;
 };
 
@@ -117,16 +118,18 @@ BOOL CALLBACK FindFormProc(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<FormSearch*>(lp);
     char cls[64] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (IsWindowVisible(hwnd) && std::string(cls) == "TCorvaneForm" && GetDlgItem(hwnd, s->id)) {
+    if (hwnd != s->other && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
+        std::string(cls) == "TCorvaneForm" && GetDlgItem(hwnd, s->id)) {
         s->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-// A visible form of the setup's window class that has this child control, or null.
-HWND FindFormWithControl(int id, std::chrono::milliseconds timeout) {
-    FormSearch st{id};
+// A visible form of the setup's window class that takes input, has this child control
+// and is not `other` (a form already answered); null after the timeout.
+HWND FindFormWithControl(int id, std::chrono::milliseconds timeout, HWND other = nullptr) {
+    FormSearch st{id, other};
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!st.found && std::chrono::steady_clock::now() < end) {
         EnumWindows(FindFormProc, reinterpret_cast<LPARAM>(&st));
@@ -151,7 +154,7 @@ TEST_F(InstallationRunExe, AnExistingFileIsAskedAboutWithTheOverwritePrompt) {
 
     // First question: No (the default button) keeps the file, after the one-time warning.
     HWND prompt = FindFormWithControl(TfrmMsgBoxFiles::btnNoToAll, 60s);
-    ASSERT_NE(prompt, nullptr) << "no overwrite prompt";
+    ASSERT_NE(prompt, nullptr) << "no overwrite prompt for keep.txt";
     RECT r{};
     GetWindowRect(prompt, &r);
     EXPECT_EQ(r.bottom - r.top, 296); // two file rows
@@ -159,10 +162,9 @@ TEST_F(InstallationRunExe, AnExistingFileIsAskedAboutWithTheOverwritePrompt) {
     if (const char* pause = std::getenv("CVN_SCREENSHOT_PAUSE")) Sleep(DWORD(std::atoi(pause)));
     PostMessageA(prompt, WM_COMMAND, IDOK, 0);
     Confirm(*setup, "Skipping this file may cause errors.");
-    // Second question: Yes replaces it.
-    Sleep(200);
-    prompt = FindFormWithControl(TfrmMsgBoxFiles::btnNoToAll, 60s);
-    ASSERT_NE(prompt, nullptr);
+    // Second question, in a window of its own: Yes replaces it.
+    prompt = FindFormWithControl(TfrmMsgBoxFiles::btnNoToAll, 60s, prompt);
+    ASSERT_NE(prompt, nullptr) << "no overwrite prompt for replace.txt";
     PressOnForm(prompt, TfrmMsgBoxFiles::btnYes);
     EXPECT_EQ(setup->WaitForExit(60s), 0);
     EXPECT_EQ(ReadText(target + "\\keep.txt"), "old");

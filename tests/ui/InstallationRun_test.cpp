@@ -35,8 +35,7 @@ BOOL CALLBACK NoteVisibleForm(HWND hwnd, LPARAM found) {
 // prompt is then cancelled.
 std::string PromptFace(TInstallationRun& run) {
     std::string face;
-    After(300, [&] {
-        HWND prompt = FindThreadWindow(TApplication::Instance().Title());
+    WhenWindow(TApplication::Instance().Title(), [&](HWND prompt) {
         face = ControlFace(prompt, TfrmMsgBoxFiles::btnYes);
         PressButton(prompt, TfrmMsgBoxFiles::btnCancel);
     });

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <fstream>
 
 using namespace cvn;
@@ -78,12 +80,19 @@ TEST_F(MsgBoxFiles, FileRowsWithoutAShellIconShowNoImagesAndWiderLabels) {
     // A file that is missing has no facts to show.
     EXPECT_EQ(form.File1().caption, "");
 
-    // Images show exactly when the shell has an icon, and the labels make room for them.
+    // An existing file: the shell, asked here directly, has an icon for it, so both
+    // images show and the labels make room for them.
     const std::string file = TempFile("cvn-msgbox-icon.txt", "x");
+    SHFILEINFOA shell{};
+    ASSERT_TRUE(SHGetFileInfoA(file.c_str(), 0, &shell, sizeof shell, SHGFI_ICON | SHGFI_SMALLICON) &&
+                shell.hIcon)
+        << "the shell has no icon for " << file;
+    DestroyIcon(shell.hIcon);
     form.Prepare(Texts(), 2, file, 10, 0, false);
-    const bool icon = form.Image1().visible;
-    EXPECT_EQ(form.Image2().visible, icon);
-    EXPECT_EQ(form.File1().bounds.left, icon ? 120 : 76);
+    EXPECT_TRUE(form.Image1().visible);
+    EXPECT_TRUE(form.Image2().visible);
+    EXPECT_EQ(form.File1().bounds.left, 120);
+    EXPECT_EQ(form.File1().bounds.right - form.File1().bounds.left, 285);
     EXPECT_EQ(form.File2().bounds.right, 405);
     DeleteFileA(file.c_str());
 
@@ -123,12 +132,12 @@ TEST_F(MsgBoxFiles, EachButtonEndsThePromptWithItsResult) {
                                            {TfrmMsgBoxFiles::btnCancel, mrCancel}};
     for (auto [id, result] : buttons) {
         SCOPED_TRACE(id);
-        After(100, [id = id] { PressButton(FindThreadWindow("Overwrite"), id); });
+        WhenWindow("Overwrite", [id = id](HWND prompt) { PressButton(prompt, id); });
         EXPECT_EQ(
             AskOverwrite(nullptr, TFontSpec{"MS Sans Serif"}, Texts(), 10, 0, "C:\\windows\\win.ini", 2),
             result);
     }
     // Enter takes the default button, No.
-    After(100, [] { PostMessageA(FindThreadWindow("Overwrite"), WM_COMMAND, IDOK, 0); });
+    WhenWindow("Overwrite", [](HWND prompt) { PostMessageA(prompt, WM_COMMAND, IDOK, 0); });
     EXPECT_EQ(AskDelete(nullptr, TFontSpec{"MS Sans Serif"}, Texts(), "C:\\windows\\win.ini"), mrNo);
 }

@@ -60,20 +60,24 @@ TEST_F(NeedDisk, OkClosesOnlyWhenTheVolumeIsThereAndNamesTheDiskWithoutZeros) {
 
     std::string seenError;
     // Absent: the error box names disk 3, the prompt stays; then the file appears and OK goes through.
-    After(150, [&] { PressButton(FindThreadWindow("Next disk"), TfrmNeedDisk::btnOk); });
-    After(600, [&] {
-        HWND box = FindThreadWindow("Corvane Setup");
-        seenError = MessageBoxText(box);
-        std::ofstream(volume) << "v";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        After(300, [] { PressButton(FindThreadWindow("Next disk"), TfrmNeedDisk::btnOk); });
+    WhenWindow("Next disk", [&](HWND prompt) {
+        PressButton(prompt, TfrmNeedDisk::btnOk);
+        WhenWindow("Corvane Setup", [&, prompt](HWND box) {
+            seenError = MessageBoxText(box);
+            std::ofstream(volume) << "v";
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            WhenReady(
+                "Next disk after the error box",
+                [prompt] { return FindThreadWindow("Corvane Setup") ? nullptr : prompt; },
+                [](HWND again) { PressButton(again, TfrmNeedDisk::btnOk); });
+        });
     });
     std::string chosen;
     EXPECT_TRUE(AskForDisk(nullptr, TFontSpec{}, Prompt(3, folder + "\\"), setup, chosen));
     EXPECT_EQ(seenError, "Disk 3 data not found in selected path.");
     EXPECT_EQ(chosen, folder + "\\");
 
-    After(150, [] { PressButton(FindThreadWindow("Next disk"), TfrmNeedDisk::btnCancel); });
+    WhenWindow("Next disk", [](HWND prompt) { PressButton(prompt, TfrmNeedDisk::btnCancel); });
     EXPECT_FALSE(AskForDisk(nullptr, TFontSpec{}, Prompt(3, folder + "\\"), setup, chosen));
     DeleteFileA(volume.c_str());
     RemoveDirectoryA(folder.c_str());
@@ -89,20 +93,25 @@ TEST_F(NeedDisk, BrowseTakesTheTypedFolderOfTheDirectorySelection) {
 
     std::string startFolder, shownText, caption;
     bool newFolderShown = true;
-    After(150, [&] { PressButton(form.Handle(), TfrmNeedDisk::btnBrowse); });
-    After(600, [&] {
-        HWND sel = FindThreadWindow("Pick a folder");
-        ASSERT_NE(sel, nullptr);
-        char text[MAX_PATH] = {};
-        GetDlgItemTextA(sel, TfrmDirectorySel::txtDirectory, text, sizeof text);
-        shownText = text;
-        GetDlgItemTextA(sel, TfrmDirectorySel::btnOK, text, sizeof text);
-        caption = text;
-        newFolderShown = IsWindowVisible(GetDlgItem(sel, TfrmDirectorySel::btnNewFolder));
-        SetDlgItemTextA(sel, TfrmDirectorySel::txtDirectory, other.c_str());
-        PressButton(sel, TfrmDirectorySel::btnOK);
-        After(300, [&] { PressButton(form.Handle(), TfrmNeedDisk::btnCancel); });
-    });
+    WhenReady(
+        "Next disk", [&] { return form.Handle(); },
+        [&](HWND prompt) {
+            PressButton(prompt, TfrmNeedDisk::btnBrowse);
+            WhenWindow("Pick a folder", [&](HWND sel) {
+                char text[MAX_PATH] = {};
+                GetDlgItemTextA(sel, TfrmDirectorySel::txtDirectory, text, sizeof text);
+                shownText = text;
+                GetDlgItemTextA(sel, TfrmDirectorySel::btnOK, text, sizeof text);
+                caption = text;
+                newFolderShown = IsWindowVisible(GetDlgItem(sel, TfrmDirectorySel::btnNewFolder));
+                SetDlgItemTextA(sel, TfrmDirectorySel::txtDirectory, other.c_str());
+                PressButton(sel, TfrmDirectorySel::btnOK);
+                WhenReady(
+                    "Next disk after the folder selection",
+                    [&] { return FindThreadWindow("Pick a folder") ? nullptr : form.Handle(); },
+                    [](HWND again) { PressButton(again, TfrmNeedDisk::btnCancel); });
+            });
+        });
     EXPECT_EQ(form.ShowModal(), mrCancel);
     EXPECT_EQ(shownText, folder + "\\gone\\deeper\\");
     EXPECT_EQ(caption, "OK");

@@ -1,6 +1,9 @@
 #include "UiTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
+#include <memory>
 
 namespace cvn::test {
 
@@ -36,7 +39,45 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+BOOL CALLBACK CloseProc(HWND hwnd, LPARAM) {
+    if (IsWindowVisible(hwnd)) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+struct Wait {
+    std::string what;
+    std::function<HWND()> find;
+    std::function<void(HWND)> action;
+    DWORD start, timeoutMs;
+};
+
+void Poll(const std::shared_ptr<Wait>& wait) {
+    HWND window = wait->find();
+    if (window && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        wait->action(window);
+        return;
+    }
+    if (GetTickCount() - wait->start >= wait->timeoutMs) {
+        ADD_FAILURE() << "no window \"" << wait->what << "\" within " << wait->timeoutMs << " ms";
+        EnumThreadWindows(GetCurrentThreadId(), CloseProc, 0);
+        return;
+    }
+    After(20, [wait] { Poll(wait); });
+}
+
 } // namespace
+
+void WhenReady(const std::string& what, std::function<HWND()> find, std::function<void(HWND)> action,
+               unsigned timeoutMs) {
+    auto wait = std::make_shared<Wait>(
+        Wait{what, std::move(find), std::move(action), GetTickCount(), DWORD(timeoutMs)});
+    After(20, [wait] { Poll(wait); });
+}
+
+void WhenWindow(const std::string& caption, std::function<void(HWND)> action) {
+    WhenReady(
+        caption, [caption] { return FindThreadWindow(caption); }, std::move(action));
+}
 
 void After(unsigned milliseconds, std::function<void()> action) {
     UINT_PTR id = SetTimer(nullptr, 0, milliseconds, TimerProc);

@@ -14,6 +14,19 @@ void After(unsigned milliseconds, std::function<void()> action);
 // Cancels the actions that have not run yet.
 void CancelPending();
 
+// How long a test waits for a window it needs before it gives up.
+constexpr unsigned kWindowTimeoutMs = 15000;
+
+// Runs `action` with the window as soon as `find` returns one that is visible and
+// takes input (not disabled under a modal box), looking again every few milliseconds
+// from a thread timer. When none comes in time, the test fails naming `what`, and the
+// thread's windows are sent WM_CLOSE so the modal loop under test ends instead of
+// hanging.
+void WhenReady(const std::string& what, std::function<HWND()> find, std::function<void(HWND)> action,
+               unsigned timeoutMs = kWindowTimeoutMs);
+// The same for a top-level window of this thread with that caption.
+void WhenWindow(const std::string& caption, std::function<void(HWND)> action);
+
 // A visible top-level window of this thread with that caption, or null.
 HWND FindThreadWindow(const std::string& caption);
 // The text of a message box of this thread, or empty.

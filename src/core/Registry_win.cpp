@@ -1,10 +1,30 @@
-#include "install/RegistryAccess_win.h"
+#include "core/Registry_win.h"
 
 namespace cvn {
+
+HKEY RootKey(TRegRoot root) {
+    switch (root) {
+    case TRegRoot::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case TRegRoot::LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case TRegRoot::CurrentUser:
+        break;
+    }
+    return HKEY_CURRENT_USER;
+}
 
 RegKey OpenRegKey(HKEY root, const std::string& key, REGSAM access) {
     RegKey k;
     if (RegOpenKeyExA(root, key.c_str(), 0, access, k.Out()) != ERROR_SUCCESS) k.Reset();
+    return k;
+}
+
+RegKey CreateRegKey(HKEY root, const std::string& key, REGSAM access) {
+    RegKey k;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, k.Out(),
+                        nullptr) != ERROR_SUCCESS)
+        k.Reset();
     return k;
 }
 
@@ -34,9 +54,7 @@ std::optional<TRegValue> ReadRegValue(HKEY key, const std::string& name) {
 
 std::optional<std::string> ReadRegText(HKEY key, const std::string& name) {
     auto v = ReadRegValue(key, name);
-    if (!v || (v->type != REG_SZ && v->type != REG_EXPAND_SZ)) return std::nullopt;
-    std::string s(v->data.begin(), v->data.end());
-    return s.substr(0, s.find('\0'));
+    return v ? v->AsText() : std::nullopt;
 }
 
 std::optional<std::string> ReadRegText(HKEY root, const std::string& key, const std::string& name) {
@@ -49,9 +67,7 @@ std::optional<uint32_t> ReadRegDword(HKEY root, const std::string& key, const st
     RegKey k = OpenRegKey(root, key);
     if (!k) return std::nullopt;
     auto v = ReadRegValue(k.Get(), name);
-    if (!v || v->type != REG_DWORD || v->data.size() != 4) return std::nullopt;
-    return uint32_t(v->data[0]) | uint32_t(v->data[1]) << 8 | uint32_t(v->data[2]) << 16 |
-           uint32_t(v->data[3]) << 24;
+    return v ? v->AsDword() : std::nullopt;
 }
 
 bool WriteRegValue(HKEY key, const std::string& name, const TRegValue& value) {

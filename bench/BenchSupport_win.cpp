@@ -1,10 +1,12 @@
+#include "BenchSupport.h"
+
 #include <windows.h>
 
 #include <psapi.h>
 
 #include <cstdint>
 
-namespace cvn {
+namespace cvn::bench {
 
 uint64_t PeakMemoryBytes() {
     PROCESS_MEMORY_COUNTERS c{};
@@ -19,4 +21,4 @@ double ProcessCpuSeconds() {
     return (ticks(kernel) + ticks(user)) / 1e7; // 100-nanosecond units
 }
 
-} // namespace cvn
+} // namespace cvn::bench

@@ -1,8 +1,10 @@
+#include "BenchSupport.h"
+
 #include <sys/resource.h>
 
 #include <cstdint>
 
-namespace cvn {
+namespace cvn::bench {
 
 uint64_t PeakMemoryBytes() {
     struct rusage u {};
@@ -16,4 +18,4 @@ double ProcessCpuSeconds() {
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-} // namespace cvn
+} // namespace cvn::bench

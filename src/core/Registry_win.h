@@ -1,17 +1,23 @@
 #pragma once
 
-// Small registry readers shared by the system services: every read opens its key
-// with query rights only, reads one value completely and closes the key.
+// The one Win32 registry layer: the script commands, the install engine and the
+// system services open, read and write keys through it. Every read returns the
+// whole value; a key is opened with the rights the caller asks for (query rights
+// unless told otherwise).
 
 #include "core/Handle_win.h"
-#include "install/SharedDlls.h"
+#include "core/Registry.h"
 
 #include <optional>
 #include <string>
 
 namespace cvn {
 
+HKEY RootKey(TRegRoot root);
+
 RegKey OpenRegKey(HKEY root, const std::string& key, REGSAM access = KEY_QUERY_VALUE);
+// Opens the key, creating it and its missing parents first.
+RegKey CreateRegKey(HKEY root, const std::string& key, REGSAM access = KEY_SET_VALUE | KEY_QUERY_VALUE);
 bool RegKeyExists(HKEY root, const std::string& key);
 
 // A whole value of an open key: its type and every data byte; nothing when missing.

@@ -37,6 +37,11 @@ bool CreateFolder(const std::string& path);
 // (on Windows a protected access list that its files inherit; elsewhere mode 0700):
 // the temporary setup folder, whose files an elevated setup runs and loads.
 bool CreatePrivateFolder(const std::string& path);
+#ifdef _WIN32
+// The access list that CreatePrivateFolder gives, in the system's security descriptor
+// language; empty on systems without access lists.
+std::string PrivateFolderAccessList();
+#endif
 // True when the path (a trailing delimiter dropped unless it ends a root) is a folder.
 bool FolderExists(const std::string& path);
 // True when the path names something that exists and is not a folder.

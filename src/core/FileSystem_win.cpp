@@ -88,16 +88,21 @@ bool CreateFolder(const std::string& path) {
     return !path.empty() && CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
+std::string PrivateFolderAccessList() {
+    const std::string user = CurrentUserSid();
+    // The Windows 95 family and NT 4 have no such access lists.
+    if (user.empty()) return {};
+    // Protected, so nothing is inherited from the temporary folder; files and
+    // folders made inside inherit the three entries.
+    return "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + ")";
+}
+
 bool CreatePrivateFolder(const std::string& path) {
     if (path.empty()) return false;
     using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
     auto convert = ProcAddress<ConvertFn>(Advapi32(), "ConvertStringSecurityDescriptorToSecurityDescriptorA");
-    const std::string user = CurrentUserSid();
-    // The Windows 95 family and NT 4 have no such access lists.
-    if (!convert || user.empty()) return CreateFolder(path);
-    // Protected, so nothing is inherited from the temporary folder; files and
-    // folders made inside inherit the three entries.
-    const std::string sddl = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + ")";
+    const std::string sddl = PrivateFolderAccessList();
+    if (!convert || sddl.empty()) return CreateFolder(path);
     PSECURITY_DESCRIPTOR sd = nullptr;
     if (!convert(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr)) return false;
     SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};

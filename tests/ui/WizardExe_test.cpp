@@ -1,0 +1,180 @@
+// setup.exe with wizard pages, driven through its buttons from outside as a person
+// would; what it installed is read back from the files.
+#include "app/SetupProcess_win.h"
+#include "app/TestPackage.h"
+
+#include "package/StatementCodes.h"
+
+#include <gtest/gtest.h>
+
+using namespace cvn;
+using namespace cvn::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+TControlDefinition Control(uint8_t kind, std::vector<std::string> texts, uint8_t role = 0, int top = 10) {
+    TControlDefinition c;
+    c.kind = kind;
+    c.role = role;
+    c.left = 10;
+    c.top = top;
+    c.width = 300;
+    c.height = 22;
+    for (size_t i = 0; i < texts.size(); ++i)
+        c.text[i] = texts[i];
+    return c;
+}
+
+TControlDefinition Button(const std::string& caption, std::initializer_list<StatementCommand> script,
+                          const std::string& p1 = {}) {
+    TControlDefinition c = Control(3, {caption, "", "0", "", caption}, 0, 250);
+    for (StatementCommand code : script)
+        c.eventScript.push_back({uint8_t(code), {p1, "", ""}, ""});
+    return c;
+}
+
+struct ChildSearch {
+    std::string className;
+    std::string text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChildProc(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<ChildSearch*>(lp);
+    char cls[64] = {}, text[256] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (IsWindowVisible(hwnd) && _stricmp(cls, s->className.c_str()) == 0 &&
+        (s->text.empty() || s->text == text)) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible control of the window with that class (and caption, when given), waiting for it.
+HWND WaitForChild(HWND window, const std::string& className, const std::string& text = {}) {
+    ChildSearch s{className, text};
+    for (int i = 0; i < 3000 && !s.found; ++i) {
+        EnumChildWindows(window, FindChildProc, reinterpret_cast<LPARAM>(&s));
+        if (!s.found) Sleep(10);
+    }
+    return s.found;
+}
+
+void Click(HWND window, const std::string& caption) {
+    HWND button = WaitForChild(window, "Button", caption);
+    ASSERT_NE(button, nullptr) << "no button " << caption;
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+std::string TextOf(HWND control) {
+    char text[1024] = {};
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+class WizardExe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stub = ReadText(SetupStubPath());
+        ASSERT_FALSE(stub.empty());
+        folder = MakeScratchFolder(std::string("wizard-") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        temp = folder + "\\temp";
+        CreateDirectoryA(temp.c_str(), nullptr);
+        pkg.package.flags.writeUninstallData = 0;
+        pkg.package.Settings().defaultInstallDir = folder + "\\default";
+        pkg.SetMessage(7, "Do you want close the Setup?");
+    }
+    void TearDown() override { RemoveTree(folder); }
+
+    std::unique_ptr<SetupProcess> Start() {
+        const std::string exe = folder + "\\setup.exe";
+        auto bytes = pkg.Build({stub.begin(), stub.end()});
+        EXPECT_TRUE(WriteBytes(exe, bytes.data(), bytes.size()));
+        return std::make_unique<SetupProcess>(exe, temp);
+    }
+    HWND Wizard(SetupProcess& setup) {
+        HWND w = nullptr;
+        for (int i = 0; i < 3000 && !w; ++i) {
+            w = setup.FindWindowOfSize(400, 300);
+            if (!w) Sleep(10);
+        }
+        return w;
+    }
+
+    std::string stub, folder, temp;
+    TestPackage pkg;
+};
+
+TEST_F(WizardExe, PagesAreDrivenThroughTheirButtonsAndInstallIntoTheTypedFolder) {
+    TFileRecord r;
+    r.memberId = 20;
+    r.fileDate = 0x5A8F6000;
+    r.fileSize = 5;
+    r.entry.sourceName = "C:\\Build\\notes.txt";
+    r.entry.targetDir = "%InstallDir%\\";
+    r.entry.overwriteMode = 6;
+    pkg.package.files.push_back(r);
+    pkg.strayMembers.emplace_back(20, "notes");
+
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Folder");
+    pkg.AddPage("Finish");
+    pkg.AddPage("INSTALL");
+    auto& d = pkg.package.dialogs;
+    d[0].controls = {Control(1, {"Welcome text", "", "0"}), Button("Next", {StatementCommand::scNextDialog})};
+    d[1].controls = {Control(2, {"", "", "0"}, 7),
+                     Button("Install", {StatementCommand::scInstall, StatementCommand::scNextDialog})};
+    d[1].controls[0].variable = "%InstallDir%";
+    d[2].controls = {Control(1, {"Done in %InstallDir%", "", "0"}),
+                     Button("Finish", {StatementCommand::scFinishSetup})};
+    d[3].controls = {Control(1, {"", "", "0"}, 13), Control(14, {}, 0, 40)};
+    auto setup = Start();
+
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr) << "no wizard page";
+    ASSERT_NE(WaitForChild(wizard, "Static", "Welcome text"), nullptr);
+    Click(wizard, "Next");
+
+    HWND edit = WaitForChild(wizard, "Edit");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(TextOf(edit), folder + "\\default");
+    const std::string chosen = folder + "\\chosen";
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+    Click(wizard, "Install");
+
+    // After the installation the page after the one that started it shows.
+    ASSERT_NE(WaitForChild(wizard, "Static", "Done in " + chosen), nullptr);
+    EXPECT_EQ(ReadText(chosen + "\\notes.txt"), "notes");
+    Click(wizard, "Finish");
+    EXPECT_EQ(setup->WaitForExit(60s), 0);
+}
+
+TEST_F(WizardExe, CloseBeforeTheLastPageAsksAndNoKeepsTheWizard) {
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Finish");
+    pkg.package.dialogs[0].controls = {Button("Cancel", {StatementCommand::scCloseWizard})};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    Click(wizard, "Cancel");
+    auto ask = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->text, "Do you want close the Setup?");
+    EXPECT_EQ(ask->icon, "question");
+    PostMessageA(ask->window, WM_COMMAND, IDNO, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(wizard));
+
+    Click(wizard, "Cancel");
+    ask = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(ask);
+    PostMessageA(ask->window, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(setup->WaitForExit(60s), 0);
+    EXPECT_FALSE(PathExists(folder + "\\default"));
+}
+
+} // namespace

@@ -178,3 +178,51 @@ TEST_F(WizardExe, CloseBeforeTheLastPageAsksAndNoKeepsTheWizard) {
 }
 
 } // namespace
+
+namespace {
+
+// Waits until the file exists (another program creates it), at most a minute.
+bool WaitForFile(const std::string& path) {
+    for (int i = 0; i < 6000; ++i) {
+        if (PathExists(path)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+} // namespace
+
+// Not a check but a walk: with CVN_EXAMPLE_SETUP naming a packed example and
+// CVN_SHOTS_DIR a folder, it goes through the example's pages and, on each, writes
+// "<n>.ready" and waits for "<n>.done", so that testing/wine/wizard-screens.sh can
+// photograph the screen in between.
+TEST(WizardExample, WalkThroughThePagesForScreenshots) {
+    const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
+    const char* shots = std::getenv("CVN_SHOTS_DIR");
+    if (!exe || !shots) GTEST_SKIP() << "CVN_EXAMPLE_SETUP and CVN_SHOTS_DIR are not set";
+    const std::string temp = MakeScratchFolder("wizard-example");
+    SetupProcess setup(exe, temp);
+    ASSERT_TRUE(setup.Started());
+    HWND wizard = nullptr;
+    for (int i = 0; i < 3000 && !wizard; ++i) {
+        wizard = setup.FindWindowOfSize(500, 340);
+        if (!wizard) Sleep(10);
+    }
+    ASSERT_NE(wizard, nullptr);
+    int page = 0;
+    auto photograph = [&] {
+        Sleep(500);
+        const std::string mark = std::string(shots) + "\\" + std::to_string(++page);
+        WriteBytes(mark + ".ready", "", 0);
+        ASSERT_TRUE(WaitForFile(mark + ".done"));
+    };
+    for (const char* button : {"Next >", "I Agree", "Install"}) {
+        photograph();
+        Click(wizard, button);
+    }
+    ASSERT_NE(WaitForChild(wizard, "Button", "Finish"), nullptr);
+    photograph();
+    Click(wizard, "Finish");
+    EXPECT_EQ(setup.WaitForExit(60s), 0);
+    RemoveTree(temp);
+}

@@ -49,18 +49,22 @@ int RunWizard(TSetupRun& run, TStartupHost& host) {
     wizard.flags = run.Flags();
     wizard.firstPageName = run.firstPageName;
     wizard.lastPageName = run.lastPageName;
-    bool created = false;
+    wizard.facts.archiveOffset = int32_t(run.Layout().archiveOffset);
+    wizard.facts.executablePath = host.ExecutablePath();
+    wizard.facts.applicationTitle = TApplication::Instance().Title();
+    bool ok = false;
     {
         TfrmSetupMain form(wizard, InstallationContext(run, host));
-        created = form.Create();
-        if (created) {
+        ok = form.Create() && form.Wizard().RunPreInstallChecks();
+        if (ok) {
             form.StartWizard();
             if (!TApplication::Instance().Terminated()) TApplication::Instance().Run();
         }
     }
     run.CleanUp();
-    // Leaving the wizard before installing is the user's choice, not a failure.
-    return created ? kExitOk : kExitFailed;
+    // Leaving the wizard before installing is the user's choice, not a failure; a PC
+    // that fails the package's checks is one.
+    return ok ? kExitOk : kExitFailed;
 }
 
 } // namespace cvn

@@ -3,6 +3,7 @@
 #include "install/Reboot.h"
 #include "install/SystemFolders.h"
 #include "script/Languages.h"
+#include "script/Variables.h"
 #include "ui/Application.h"
 #include "ui/DirectorySel.h"
 
@@ -69,6 +70,24 @@ void TfrmSetupMain::FormCloseQuery(bool& canClose) {
     // An accepted close ends the message loop; the windows go when the run has ended.
     wizard_->CloseQuery();
     canClose = false;
+}
+
+LRESULT TfrmSetupMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    handled = false;
+    // Enter and Escape arrive from the dialog manager as IDOK and IDCANCEL: they press
+    // the page's default or cancel button (button kinds 2 and 1), and nothing without one.
+    if (msg != WM_COMMAND || lp != 0 || (LOWORD(wp) != IDOK && LOWORD(wp) != IDCANCEL)) return 0;
+    handled = true;
+    TWizardPanel* page = wizard_ ? wizard_->PagePanel() : nullptr;
+    if (!page || !page->Visible()) return 0;
+    const int kind = LOWORD(wp) == IDOK ? 2 : 1;
+    for (auto& c : page->controls)
+        if (c->Class() == TControlClass::Button && NumberFromText(c->Definition().text[2]) == kind &&
+            IsWindowEnabled(static_cast<TWinControl&>(*c).Handle())) {
+            c->FireEvent();
+            break;
+        }
+    return 0;
 }
 
 std::unique_ptr<TWizardPanel> TfrmSetupMain::CreatePanel(TWizardPanel& container, const std::string& name) {

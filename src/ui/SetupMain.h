@@ -58,6 +58,7 @@ public:
 
 protected:
     void FormCloseQuery(bool& canClose) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
 private:
     TWizardContext wizardContext_;

@@ -57,6 +57,14 @@ TFontRecord TWizard::PanelFont(const TDialogDefinition& dialog) const {
     return ctx_.flags.keepSystemFont ? ctx_.package->Settings().appearance.setupFont : dialog.font;
 }
 
+bool TWizard::RunPreInstallChecks() {
+    const TCommandPlatform& pc = ctx_.interpreter->Commands().platform;
+    // Without the PC's services (tests of other parts) there is nothing to check against.
+    if (!pc.messages || !pc.files) return true;
+    return TPreInstallChecks(*ctx_.variables, *ctx_.languages, *ctx_.interpreter, *pc.messages, *pc.files)
+        .Run(*ctx_.package, ctx_.facts);
+}
+
 void TWizard::StartWizard() {
     view_->SetBusyCursor(true);
     TInterpreterHooks& hooks = ctx_.interpreter->Hooks();

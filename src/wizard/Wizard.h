@@ -1,6 +1,7 @@
 #pragma once
 
 #include "package/PackageModel.h"
+#include "script/PreInstallChecks.h"
 #include "wizard/PageRules.h"
 #include "wizard/WizardControl.h"
 #include "wizard/WizardView.h"
@@ -26,6 +27,7 @@ struct TWizardContext {
     TStartupFlags flags;
     std::string firstPageName; // empty: the package has no page
     std::string lastPageName;
+    TPreInstallFacts facts; // for the checks when the wizard is created
 };
 
 // The setup wizard without its windows: it moves between the package's pages by name
@@ -38,6 +40,9 @@ public:
     TWizard(const TWizard&) = delete;
     TWizard& operator=(const TWizard&) = delete;
 
+    // The checks of the PC when the wizard is created (first volume, Windows version,
+    // screen, colours, memory); false when one failed and the program is to end.
+    bool RunPreInstallChecks();
     // Installs the hooks and shows the first page, or installs at once without pages.
     void StartWizard();
     // Changes to the page; true when it is now shown.

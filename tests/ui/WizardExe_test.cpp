@@ -177,6 +177,20 @@ TEST_F(WizardExe, CloseBeforeTheLastPageAsksAndNoKeepsTheWizard) {
     EXPECT_FALSE(PathExists(folder + "\\default"));
 }
 
+TEST_F(WizardExe, APcThatFailsAPreInstallCheckShowsItsMessageAndEnds) {
+    pkg.AddPage("Welcome");
+    pkg.package.product.requirements.minMemory = 2000000000; // far more than any PC has
+    pkg.SetMessage(56, "%SoftwareName% needs more RAM memory.");
+    pkg.package.Settings().softwareName = "Probe";
+    auto setup = Start();
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "Probe needs more RAM memory.");
+    EXPECT_EQ(box->icon, "error");
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(60s), 1);
+}
+
 } // namespace
 
 namespace {

@@ -312,5 +312,33 @@ TEST_F(Wizard, SecondaryDialogTakesTheListCommandsAndCloseWizardClosesIt) {
     EXPECT_FALSE(w.SecondaryShowing());
 }
 
+TEST_F(Wizard, ProgressReachesTheInstallPageAndScriptsReadSelectedItemsByListName) {
+    package.dialogs = {Dialog("INSTALL"), Dialog("Pick")};
+    package.dialogs[0].controls = {Control(1, {"status"}, {}, 13), Control(1, {"detail"}, {}, 14),
+                                   Control(14, {}), Control(1, {"Now %Step%"})};
+    package.dialogs[1].controls = {Control(6, {"", "a|b|c", "", "", "letters", "1"})};
+    Set("%Step%", "one");
+    TWizard& w = Start(); // "INSTALL" is no first page: Pick is shown
+    EXPECT_EQ(w.CurrentDialogName(), "Pick");
+    Run1(St(SC::scListSelectItems, {"letters", "a, c"}));
+    Set("%Picked%", "");
+    Run(TScript{St(SC::scForEachSelected, {"%Item%", "LETTERS"}),
+                St(SC::scAssign, {"%Picked%", "%Picked%%Item%", "0"}), St(SC::scEndForEachSelected)});
+    EXPECT_EQ(Var("%Picked%"), "ac");
+
+    interp.SetBusy(true);
+    ASSERT_TRUE(w.ShowDialog("INSTALL"));
+    w.ReportProgress(0, "Copying files...", 0);
+    w.ReportProgress(1, "notes.txt", 0);
+    EXPECT_EQ(Ctl(0).Text(), "Copying files...");
+    EXPECT_EQ(Ctl(1).Text(), "notes.txt");
+    EXPECT_EQ(Ctl(3).Text(), "Now one");
+    Set("%Step%", "two");
+    EXPECT_EQ(Ctl(3).Text(), "Now one"); // labels follow variables only on a refresh
+    Run1(St(SC::scRefreshDialog, {"0", "0"}));
+    EXPECT_EQ(Ctl(3).Text(), "Now two");
+    EXPECT_EQ(Ctl(0).Text(), "status"); // an unfiltered refresh shows text 1 again
+}
+
 } // namespace
 } // namespace cvn::test

@@ -177,6 +177,36 @@ TEST_F(WizardExe, CloseBeforeTheLastPageAsksAndNoKeepsTheWizard) {
     EXPECT_FALSE(PathExists(folder + "\\default"));
 }
 
+TEST_F(WizardExe, ASecondaryDialogStoresItsValuesWhenClosedAndThePageShowsThem) {
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Ask", 1);
+    auto& d = pkg.package.dialogs;
+    d[0].controls = {Control(1, {"Answer: %Answer%", "", "0"}),
+                     Button("Ask", {StatementCommand::scShowDialogModal}, "Ask")};
+    d[0].controls[1].eventScript.push_back({uint8_t(StatementCommand::scRefreshDialog), {"0", "0", ""}, ""});
+    d[1].width = 250;
+    d[1].height = 150;
+    d[1].controls = {Control(2, {"", "", "0"}), Button("Close", {StatementCommand::scCloseWizard})};
+    d[1].controls[0].variable = "%Answer%";
+    d[1].controls[1].top = 100;
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    Click(wizard, "Ask");
+    HWND secondary = nullptr;
+    for (int i = 0; i < 3000 && !secondary; ++i) {
+        secondary = setup->FindWindowOfSize(250, 150);
+        if (!secondary) Sleep(10);
+    }
+    ASSERT_NE(secondary, nullptr) << "no secondary dialog";
+    HWND edit = WaitForChild(secondary, "Edit");
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("forty-two"));
+    Click(secondary, "Close");
+    EXPECT_NE(WaitForChild(wizard, "Static", "Answer: forty-two"), nullptr);
+    EXPECT_TRUE(IsWindowVisible(wizard)); // CloseWizard closed the secondary dialog only
+}
+
 TEST_F(WizardExe, APcThatFailsAPreInstallCheckShowsItsMessageAndEnds) {
     pkg.AddPage("Welcome");
     pkg.package.product.requirements.minMemory = 2000000000; // far more than any PC has

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -30,6 +31,14 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 return 0;
             }
             break;
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (TWinControl* c = ControlOf(item->hwndItem)) {
+                c->DrawItem(*item);
+                return TRUE;
+            }
+            break;
+        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) {
@@ -86,12 +95,26 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::string CheckItemText(const TItemObject& item, const TListLook& look) {
-    if (!look.showChecks) return item.name;
-    std::string text = std::string(item.state == 1 ? "[x] " : item.state == 2 ? "[-] " : "[  ] ") + item.name;
-    if (look.showFileSize && item.state == 1 && item.size)
-        text += "   (" + SizeText(uint64_t(item.size), TSizeUnit::Bytes) + ")";
-    return text;
+// The check lists' window procedure in front of the list box's own: a press on an
+// item's check box or the Space key toggles the item.
+LRESULT CALLBACK CheckListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TWinControl* c = ControlOf(hwnd);
+    WNDPROC base = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "CvnBaseProc"));
+    if (c) {
+        try {
+            if (msg == WM_LBUTTONDOWN) {
+                const LRESULT hit = SendMessageA(hwnd, LB_ITEMFROMPOINT, 0, lp);
+                if (!HIWORD(hit) && short(LOWORD(lp)) < GetSystemMetrics(SM_CXMENUCHECK) + 4)
+                    c->ToggleItem(int(LOWORD(hit)));
+            } else if (msg == WM_KEYDOWN && wp == VK_SPACE) {
+                c->ToggleItem(int(SendMessageA(hwnd, LB_GETCURSEL, 0, 0)));
+                return 0;
+            }
+        } catch (...) {
+            // The script behind the change failed; the list stays usable.
+        }
+    }
+    return base ? CallWindowProcA(base, hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 } // namespace
@@ -172,6 +195,9 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         windowClass = "LISTBOX";
         style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
         if (cls == TControlClass::ListBox && d.text[5] == "1") style |= LBS_EXTENDEDSEL;
+        // The component and program-group lists draw their items themselves.
+        if (cls == TControlClass::ListBox && (d.role == 4 || d.role == 2))
+            style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
         exStyle = WS_EX_CLIENTEDGE;
         break;
     case TControlClass::ComboBox:
@@ -211,6 +237,10 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
     hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, d.left, d.top, d.width, height, parent, nullptr,
                             TApplication::Instance().ModuleInstance(), nullptr);
     if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (hwnd_ && (style & LBS_OWNERDRAWFIXED)) {
+        SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListProc));
+    }
     if (cls == TControlClass::License && hwnd_) {
         SendMessageA(hwnd_, EM_AUTOURLDETECT, TRUE, 0);
         SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, LPARAM(GetSysColor(COLOR_WINDOW)));
@@ -220,6 +250,10 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
 TWinControl::~TWinControl() {
     if (hwnd_ && IsWindow(hwnd_)) {
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        if (HANDLE base = GetPropA(hwnd_, "CvnBaseProc")) {
+            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
+            RemovePropA(hwnd_, "CvnBaseProc");
+        }
         DestroyWindow(hwnd_);
     }
 }
@@ -253,24 +287,7 @@ void TWinControl::Command(int code) {
         if (code == EN_CHANGE) FireEvent();
         return;
     case TControlClass::ListBox:
-        if (code == LBN_DBLCLK && !objects_.empty()) {
-            // The check list's stand-in: a double click toggles the item's check.
-            int index = SelectedIndex();
-            if (index >= 0 && size_t(index) < objects_.size()) {
-                TItemObject& item = objects_[size_t(index)];
-                const bool enabled = item.size != 0 || item.enabledWithoutSize;
-                if (enabled && !item.locked) {
-                    item.state = item.state == 1 ? 0 : 1;
-                    TListLook look;
-                    look.showChecks = look.showFileSize = true;
-                    SendMessageA(hwnd_, LB_DELETESTRING, WPARAM(index), 0);
-                    SendMessageA(hwnd_, LB_INSERTSTRING, WPARAM(index),
-                                 reinterpret_cast<LPARAM>(CheckItemText(item, look).c_str()));
-                    SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(index), 0);
-                }
-            }
-            UserChangedSelection();
-        } else if (code == LBN_SELCHANGE) {
+        if (code == LBN_SELCHANGE) {
             UserChangedSelection();
         }
         return;
@@ -327,6 +344,17 @@ void TWinControl::SetFont(const TFontRecord& font) {
     colour_ = spec.color;
     font_ = CreateFontFromSpec(spec);
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+    if (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED) {
+        // The item height: the text's or the check box's, whichever is larger.
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, font_.Get());
+        SIZE size{};
+        GetTextExtentPoint32A(dc, "Wg", 2, &size);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        const int height = std::max<int>(size.cy, GetSystemMetrics(SM_CYMENUCHECK) + 2);
+        SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, height);
+    }
 }
 
 void TWinControl::Repaint() {
@@ -407,8 +435,63 @@ int TWinControl::SelectedIndex() const {
 void TWinControl::SetItemObjects(const std::vector<TItemObject>& items, const TListLook& look) {
     SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
     objects_ = items;
+    look_ = look;
     for (const TItemObject& item : items)
-        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CheckItemText(item, look).c_str()));
+        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.name.c_str()));
+}
+
+bool TWinControl::ItemEnabled(const TItemObject& item) const {
+    if (!IsWindowEnabled(hwnd_)) return false;
+    if (!look_.showChecks && !look_.showFileSize) return true;
+    return item.size != 0 || item.enabledWithoutSize;
+}
+
+void TWinControl::ToggleItem(int index) {
+    if (index < 0 || size_t(index) >= objects_.size() || !look_.showChecks) return;
+    TItemObject& item = objects_[size_t(index)];
+    if (item.locked || !ItemEnabled(item)) return;
+    item.state = item.state == 1 ? 0 : 1;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    FireEvent();
+}
+
+void TWinControl::DrawItem(const DRAWITEMSTRUCT& d) {
+    if (d.itemID == UINT(-1)) return;
+    HDC dc = d.hDC;
+    RECT r = d.rcItem;
+    const bool selected = d.itemState & ODS_SELECTED;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+    const TItemObject* item = d.itemID < objects_.size() ? &objects_[d.itemID] : nullptr;
+    const bool enabled = !item || ItemEnabled(*item);
+    int x = r.left + 2;
+    if (item && look_.showChecks) {
+        const int box = GetSystemMetrics(SM_CXMENUCHECK);
+        RECT check{x, r.top + (r.bottom - r.top - box) / 2, x + box,
+                   r.top + (r.bottom - r.top - box) / 2 + box};
+        // A disabled item without visible disabled checks is shown unchecked.
+        const int state = !enabled && !look_.showDisabledChecks ? 0 : item->state;
+        UINT flags = DFCS_BUTTONCHECK | (state == 1 ? DFCS_CHECKED : 0) |
+                     (state == 2 ? DFCS_CHECKED | DFCS_BUTTON3STATE : 0) | (enabled ? 0 : DFCS_INACTIVE);
+        DrawFrameControl(dc, &check, DFC_BUTTON, flags);
+        x += box + 4;
+    }
+    RECT text{x, r.top, r.right - 2, r.bottom};
+    if (selected) FillRect(dc, &text, GetSysColorBrush(COLOR_HIGHLIGHT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(!enabled   ? COLOR_GRAYTEXT
+                                 : selected ? COLOR_HIGHLIGHTTEXT
+                                            : COLOR_WINDOWTEXT));
+    HGDIOBJ old = SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    char buffer[512] = {};
+    SendMessageA(hwnd_, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(buffer));
+    RECT label = text;
+    label.left += 2;
+    DrawTextA(dc, buffer, -1, &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item && look_.showFileSize && (item->state == 1 ? item->size : 0) != 0)
+        DrawTextA(dc, SizeText(uint64_t(item->size), TSizeUnit::Bytes).c_str(), -1, &label,
+                  DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+    SelectObject(dc, old);
+    if (d.itemState & ODS_FOCUS) DrawFocusRect(dc, &text);
 }
 
 void TWinControl::SetReadOnly(bool readOnly) {

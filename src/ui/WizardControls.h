@@ -52,6 +52,9 @@ public:
     // A notification from the control's window (WM_COMMAND code).
     void Command(int code);
     COLORREF TextColour() const { return colour_; }
+    // The check lists: drawing an item, and a click or Space on its check box.
+    void DrawItem(const DRAWITEMSTRUCT& item);
+    void ToggleItem(int index);
     bool Transparent() const { return transparent_; }
 
     void SetText(const std::string& text) override;
@@ -81,6 +84,7 @@ private:
     bool IsList() const;
     bool IsCombo() const;
     bool IsMemo() const;
+    bool ItemEnabled(const TItemObject& item) const;
 
     HWND hwnd_ = nullptr;
     GdiObject font_;
@@ -89,6 +93,7 @@ private:
     bool transparent_ = false;
     bool settingText_ = false;
     std::vector<TItemObject> objects_;
+    TListLook look_;
     std::string folder_;
     std::vector<std::string> entryPaths_; // directory list: the folder of each entry
 };

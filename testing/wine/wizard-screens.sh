@@ -3,7 +3,8 @@
 #   testing/wine/wizard-screens.sh [OUTPUT_FOLDER]   (default docs/screenshots)
 # Builds cvnpack (build-native) and setup.exe with the UI tests (build-win64), packs
 # tools/cvnpack/example, walks through its pages with the UI tests' example walk and
-# saves page-1.png, page-2.png, ... from a private headless X server.
+# saves page-1.png, page-2.png, ... from a private headless X server. The example installs
+# into a prefix of its own (build-win64/screens-prefix64).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
@@ -34,6 +35,9 @@ DISPLAY=:$(head -1 "$work/display")
 export DISPLAY
 
 mkdir -p "$out" "$work/shots"
+# A prefix of its own, without the example's earlier install (an existing file would be asked about).
+export CVN_WINEPREFIX=$root/build-win64/screens-prefix
+rm -rf "${CVN_WINEPREFIX}64/drive_c/Program Files/Sample Software"
 CVN_EXAMPLE_SETUP="Z:${work//\//\\}\\setup.exe" CVN_SHOTS_DIR="Z:${work//\//\\}\\shots" \
   testing/wine/run-wine.sh build-win64/tests/ui/cvn_ui_tests.exe --gtest_filter=WizardExample.* &
 walk_pid=$!

@@ -260,7 +260,7 @@ TEST(WizardExample, WalkThroughThePagesForScreenshots) {
         WriteBytes(mark + ".ready", "", 0);
         ASSERT_TRUE(WaitForFile(mark + ".done"));
     };
-    for (const char* button : {"Next >", "I Agree", "Install"}) {
+    for (const char* button : {"Next >", "I Agree", "Next >", "Next >", "Next >", "Install"}) {
         photograph();
         Click(wizard, button);
     }

@@ -1,5 +1,6 @@
 #include "ui/SetupMain.h"
 
+#include "install/FileFacts.h"
 #include "install/Reboot.h"
 #include "install/SystemFolders.h"
 #include "script/Languages.h"
@@ -222,9 +223,10 @@ void TfrmSetupMain::AbortInstallation() {
 }
 
 uint64_t TfrmSetupMain::InstallDriveFreeSpace() {
-    const uint64_t kb = installation_->InstallDriveFreeSpace();
-    if (installation_->Terminated()) TApplication::Instance().Terminate();
-    return kb;
+    const std::string folder = wizardContext_.variables->ExpandVariables("%InstallDir%");
+    uint64_t kb = 0;
+    if (folder.size() >= 2 && folder[1] == ':' && GetDriveFreeKB(folder[0], kb)) return kb;
+    return 0;
 }
 
 bool TfrmSetupMain::FileExists(const std::string& path) const {

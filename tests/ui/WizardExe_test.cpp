@@ -207,6 +207,57 @@ TEST_F(WizardExe, ASecondaryDialogStoresItsValuesWhenClosedAndThePageShowsThem) 
     EXPECT_TRUE(IsWindowVisible(wizard)); // CloseWizard closed the secondary dialog only
 }
 
+TEST_F(WizardExe, EveryControlKindIsBuiltWithItsValueAndARefreshReReadsTheVariables) {
+    pkg.AddPage("Controls");
+    pkg.AddPage("Last");
+    auto at = [](TControlDefinition c, int top) {
+        c.top = top;
+        return c;
+    };
+    TControlDefinition check = at(Control(4, {"Tick", "", "%Tick%", "1", "0"}), 40);
+    TControlDefinition radio = at(Control(5, {"Second", "", "0", "b"}), 70);
+    radio.variable = "%Letter%";
+    TControlDefinition refresh =
+        Button("Refresh", {StatementCommand::scRefreshDialog}, "1"); // p1 "1": with init
+    refresh.eventScript.insert(refresh.eventScript.begin(),
+                               {uint8_t(StatementCommand::scAssign), {"%Tick%", "0", "0"}, ""});
+    pkg.package.dialogs[0].controls = {
+        Control(1, {"Label %Tick%", "", "1"}),
+        check,
+        radio,
+        at(Control(7, {"", "1", "red|green|blue", "green", "", "colours"}), 100),
+        at(Control(6, {"", "one|two|three", "three", "", "numbers", ""}), 130),
+        at(Control(6, {"", "first line|second line", "", "", "memo", ""}, 17), 170),
+        at(Control(13, {"Frame caption", ""}), 200),
+        at(Control(10, {}), 225),
+        at(Control(14, {}), 230),
+        refresh};
+    pkg.package.eventScripts[0] = {{uint8_t(StatementCommand::scAssign), {"%Tick%", "1", "0"}, ""}};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    ASSERT_NE(WaitForChild(wizard, "Static", "Label 1"), nullptr);
+    HWND box = WaitForChild(wizard, "Button", "Tick");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED); // the state text "%Tick%" is "1"
+    HWND combo = WaitForChild(wizard, "ComboBox");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
+    HWND list = WaitForChild(wizard, "ListBox");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+    HWND memo = WaitForChild(wizard, "Edit");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(TextOf(memo), "first line\r\nsecond line");
+    EXPECT_NE(WaitForChild(wizard, "Button", "Frame caption"), nullptr);
+    EXPECT_NE(WaitForChild(wizard, "msctls_progress32"), nullptr);
+
+    // The script sets %Tick% to "0" and refreshes with init: the label and the state follow.
+    Click(wizard, "Refresh");
+    EXPECT_NE(WaitForChild(wizard, "Static", "Label 0"), nullptr);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
 TEST_F(WizardExe, APcThatFailsAPreInstallCheckShowsItsMessageAndEnds) {
     pkg.AddPage("Welcome");
     pkg.package.product.requirements.minMemory = 2000000000; // far more than any PC has

@@ -3,7 +3,8 @@
 #   testing/wine/wizard-screens.sh [OUTPUT_FOLDER]   (default docs/screenshots)
 # Builds cvnpack (build-native) and setup.exe with the UI tests (build-win64), packs
 # tools/cvnpack/example, walks through its pages with the UI tests' example walk and
-# saves page-1.png, page-2.png, ... from a private headless X server. The example installs
+# saves page-1.png, page-2.png, ... from a private headless X server, and prints the
+# time from the start of setup.exe to its first page. The example installs
 # into a prefix of its own (build-win64/screens-prefix64).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+
 using namespace cvn;
 using namespace cvn::test;
 using namespace std::chrono_literals;
@@ -296,14 +299,20 @@ TEST(WizardExample, WalkThroughThePagesForScreenshots) {
     const char* shots = std::getenv("CVN_SHOTS_DIR");
     if (!exe || !shots) GTEST_SKIP() << "CVN_EXAMPLE_SETUP and CVN_SHOTS_DIR are not set";
     const std::string temp = MakeScratchFolder("wizard-example");
+    const auto started = std::chrono::steady_clock::now();
     SetupProcess setup(exe, temp);
     ASSERT_TRUE(setup.Started());
     HWND wizard = nullptr;
     for (int i = 0; i < 3000 && !wizard; ++i) {
         wizard = setup.FindWindowOfSize(500, 340);
-        if (!wizard) Sleep(10);
+        if (!wizard) Sleep(5);
     }
     ASSERT_NE(wizard, nullptr);
+    // From the start of the process to the first page on the screen.
+    std::printf("first page after %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started)
+                                           .count()));
     int page = 0;
     auto photograph = [&] {
         Sleep(500);

@@ -261,6 +261,23 @@ TEST_F(WizardExe, EveryControlKindIsBuiltWithItsValueAndARefreshReReadsTheVariab
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
+TEST_F(WizardExe, TheLicencePageShowsTheLicenceFileAsRichText) {
+    pkg.supportFiles.push_back({30, "licence.rtf", "%TempSetupDir%\\", "{\\rtf1 Use it {\\b freely}.}"});
+    pkg.package.Settings().appearance.licenceFile = "licence.rtf";
+    pkg.AddPage("Licence");
+    pkg.AddPage("Last");
+    TControlDefinition viewer = Control(6, {"", "", "", "", "", ""}, 1);
+    viewer.height = 200;
+    pkg.package.dialogs[0].controls = {viewer};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    HWND rich = WaitForChild(wizard, "RichEdit20A");
+    ASSERT_NE(rich, nullptr) << "no rich edit viewer";
+    // The viewer shows the text the RTF describes, not its markup.
+    EXPECT_EQ(TextOf(rich), "Use it freely.");
+}
+
 TEST_F(WizardExe, APcThatFailsAPreInstallCheckShowsItsMessageAndEnds) {
     pkg.AddPage("Welcome");
     pkg.package.product.requirements.minMemory = 2000000000; // far more than any PC has

@@ -4,7 +4,7 @@ namespace cvn {
 
 int HandOver(TSetupRun& run, TStartupHost& host) {
     if (run.firstPageName.empty()) return RunInstallationWithoutPages(run, host);
-    return RunWizard(run, host);
+    return host.RunWizard(run);
 }
 
 } // namespace cvn

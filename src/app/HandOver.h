@@ -14,7 +14,8 @@ int HandOver(TSetupRun& run, TStartupHost& host);
 // in here; it ends the run through the clean-up routine.
 int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host);
 
-// The wizard over the package's pages, until the user or a script ends the setup.
+// The wizard window over the package's pages, until the user or a script ends the
+// setup (Windows; the Win32 host's RunWizard).
 int RunWizard(TSetupRun& run, TStartupHost& host);
 
 } // namespace cvn

@@ -10,10 +10,4 @@ int RunInstallationWithoutPages(TSetupRun& run, TStartupHost&) {
     return kExitOk;
 }
 
-int RunWizard(TSetupRun& run, TStartupHost&) {
-    // The wizard's pages are windows; natively the run ends here.
-    run.CleanUp();
-    return kExitOk;
-}
-
 } // namespace cvn

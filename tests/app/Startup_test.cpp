@@ -108,6 +108,11 @@ public:
     }
     void Wait(unsigned ms) override { log.push_back("wait " + std::to_string(ms)); }
     void CloseStartupWindows() override { log.push_back("close"); }
+    int RunWizard(TSetupRun& run) override {
+        log.push_back("wizard " + run.firstPageName);
+        run.CleanUp();
+        return kExitOk;
+    }
     // The start-up script's message boxes.
     void ShowMessage(const std::string&, const std::string& text, TMessageIcon) override {
         log.push_back("script " + text);
@@ -318,6 +323,7 @@ TEST_F(StartupTest, PackageWithPagesRemembersItsFirstAndLastPage) {
     EXPECT_EQ(run->firstPageName, "Welcome");
     EXPECT_EQ(run->lastPageName, "Finish");
     EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.log.back(), "wizard Welcome"); // the host's wizard takes over
     EXPECT_TRUE(TempIsEmpty());
 }
 

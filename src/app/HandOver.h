@@ -14,8 +14,8 @@ int HandOver(TSetupRun& run, TStartupHost& host);
 // in here; it ends the run through the clean-up routine.
 int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host);
 
-inline constexpr const char* kPagesNotSupportedMessage =
-    "This setup package shows wizard pages, which this version of the setup program cannot display yet. "
-    "Setup ends without changing anything on this computer.";
+// The wizard window over the package's pages, until the user or a script ends the
+// setup (Windows; the Win32 host's RunWizard).
+int RunWizard(TSetupRun& run, TStartupHost& host);
 
 } // namespace cvn

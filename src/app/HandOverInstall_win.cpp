@@ -2,11 +2,15 @@
 
 #include "app/Startup.h"
 #include "install/InstallPlatform.h"
+#include "ui/Application.h"
 #include "ui/InstallationRun.h"
+#include "ui/SetupMain.h"
 
 namespace cvn {
 
-int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host) {
+namespace {
+
+TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host) {
     TInstallationRunContext context;
     context.engine.package = &run.package;
     context.engine.variables = &run.variables;
@@ -18,7 +22,13 @@ int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host) {
     context.engine.setupPath = host.ExecutablePath();
     context.interpreter = &run.interpreter;
     context.flags = run.Flags();
+    return context;
+}
 
+} // namespace
+
+int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host) {
+    TInstallationRunContext context = InstallationContext(run, host);
     // A package without pages installs at once, then the program ends.
     TInstallationRun installation(std::move(context));
     installation.RunInstallation();
@@ -26,6 +36,35 @@ int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host) {
     if (!installation.Terminated()) installation.FinishSetup();
     run.CleanUp();
     return completed ? kExitOk : kExitFailed;
+}
+
+int RunWizard(TSetupRun& run, TStartupHost& host) {
+    TWizardContext wizard;
+    wizard.package = &run.package;
+    wizard.variables = &run.variables;
+    wizard.interpreter = &run.interpreter;
+    wizard.languages = &run.languages;
+    wizard.selection = &run.selection;
+    wizard.conditions = &run.conditions;
+    wizard.flags = run.Flags();
+    wizard.firstPageName = run.firstPageName;
+    wizard.lastPageName = run.lastPageName;
+    wizard.facts.archiveOffset = int32_t(run.Layout().archiveOffset);
+    wizard.facts.executablePath = host.ExecutablePath();
+    wizard.facts.applicationTitle = TApplication::Instance().Title();
+    bool ok = false;
+    {
+        TfrmSetupMain form(wizard, InstallationContext(run, host));
+        ok = form.Create() && form.Wizard().RunPreInstallChecks();
+        if (ok) {
+            form.StartWizard();
+            if (!TApplication::Instance().Terminated()) TApplication::Instance().Run();
+        }
+    }
+    run.CleanUp();
+    // Leaving the wizard before installing is the user's choice, not a failure; a PC
+    // that fails the package's checks is one.
+    return ok ? kExitOk : kExitFailed;
 }
 
 } // namespace cvn

@@ -12,6 +12,8 @@
 
 namespace cvn {
 
+class TSetupRun;
+
 // How the loader window looks and where it sits.
 struct TLoaderLook {
     std::string title;   // the expanded window title
@@ -59,6 +61,9 @@ public:
     virtual void Wait(unsigned milliseconds) = 0;
     // Closes and releases the splash and the loader window.
     virtual void CloseStartupWindows() = 0;
+    // The wizard over the package's pages until the setup ends; ends the run through
+    // its clean-up and returns the program's exit code.
+    virtual int RunWizard(TSetupRun& run) = 0;
 };
 
 } // namespace cvn

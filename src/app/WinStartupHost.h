@@ -21,6 +21,7 @@ public:
     TWinSystemValues& WinSystemValues() { return system_; }
 
     TSystemValues& SystemValues() override { return system_; }
+    int RunWizard(TSetupRun& run) override;
     THotSyncEnvironment& HotSyncEnvironment() override;
     std::string ExecutablePath() override;
     std::string SystemTempFolder() override;

@@ -1,5 +1,6 @@
 #include "app/WinStartupHost.h"
 
+#include "app/HandOver.h"
 #include "app/Startup.h"
 #include "core/Handle_win.h"
 #include "ui/Application.h"
@@ -133,6 +134,10 @@ void TWinStartupHost::CloseStartupWindows() {
     splash_.reset();
     if (loader_) loader_->OnSupportFile = nullptr;
     loader_.reset();
+}
+
+int TWinStartupHost::RunWizard(TSetupRun& run) {
+    return cvn::RunWizard(run, *this);
 }
 
 } // namespace cvn

@@ -291,6 +291,7 @@ void TInstallationRun::RunInstallation() {
 
 bool TInstallationRun::CloseRequest() {
     if (terminated_) return true;
+    if (ctx_.closeRequest) return ctx_.closeRequest();
     if (engine_) {
         if (engine_->Aborted()) return true;
         int answer =

@@ -32,6 +32,9 @@ struct TInstallationRunContext {
     // ReportProgress on it. Empty: the package has no such page.
     std::function<bool()> showInstallPage;
     std::function<void(int kind, const std::string& text, int value)> reportProgress;
+    // The wizard's close request (its confirmation and close script); true when the
+    // close went through. Empty: the run asks itself.
+    std::function<bool()> closeRequest;
     // Maintenance mode: works out which components are being added.
     std::function<void()> computeAddedComponents;
 };

@@ -215,14 +215,21 @@ TEST_F(SetupExe, ForeignFileGetsTheCorruptedDataMessage) {
     EXPECT_TRUE(TempEmpty());
 }
 
-TEST_F(SetupExe, PackageWithPagesSaysItCannotShowThemYet) {
+TEST_F(SetupExe, PackageWithPagesShowsItsFirstPageAndCleansUpWhenClosed) {
     pkg.AddPage("Welcome");
     pkg.package.eventScripts[0].clear();
     auto setup = Start();
-    auto box = setup->WaitForMessageBox(60s);
-    ASSERT_TRUE(box);
-    EXPECT_NE(box->text.find("cannot display"), std::string::npos) << box->text;
-    SetupProcess::PressOk(*box);
+    HWND page = nullptr;
+    for (int i = 0; i < 6000 && !page; ++i) {
+        page = setup->FindWindowOfSize(400, 300);
+        if (!page) Sleep(10);
+    }
+    ASSERT_NE(page, nullptr) << "no wizard page";
+    char caption[64] = {};
+    GetWindowTextA(page, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Welcome");
+    // The only page is the last one: closing it asks nothing.
+    PostMessageA(page, WM_CLOSE, 0, 0);
     EXPECT_EQ(setup->WaitForExit(30s), 0);
     EXPECT_TRUE(TempEmpty());
 }

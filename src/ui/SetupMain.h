@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ui/Form.h"
+#include "ui/InstallationRun.h"
+#include "ui/SecondaryDialog.h"
+#include "ui/WizardControls.h"
+#include "wizard/Wizard.h"
+
+#include <memory>
+
+namespace cvn {
+
+// The setup's main window: the package's pages are built on it at run time and its
+// rules live in TWizard; this form is the wizard's windows.
+class TfrmSetupMain final : public TForm, public TWizardView {
+public:
+    TfrmSetupMain(TWizardContext wizard, TInstallationRunContext installation);
+    ~TfrmSetupMain() override;
+
+    bool Create();
+    void StartWizard() { wizard_->StartWizard(); }
+    TWizard& Wizard() { return *wizard_; }
+    TInstallationRun& Installation() { return *installation_; }
+
+    // TWizardView
+    TWizardPanel& Form() override { return *formContainer_; }
+    std::unique_ptr<TWizardPanel> CreatePanel(TWizardPanel& container, const std::string& name) override;
+    std::unique_ptr<TWizardControl> CreateControl(TWizardPanel& parent, TControlClass cls,
+                                                  const TControlDefinition& definition) override;
+    void ShowControl(TWizardControl& control) override;
+    void SetBusyCursor(bool busy) override;
+    void ShowWizard(bool show) override;
+    bool WizardVisible() const override;
+    void SetCaption(const std::string& caption) override { TForm::SetCaption(caption); }
+    void SetApplicationTitle(const std::string& title) override;
+    void FitClientSize(int width, int height) override;
+    void FocusFirstControl(TWizardPanel& panel) override;
+    bool AskYesNo(const std::string& text) override;
+    void TerminateApplication() override;
+    void RestartComputer() override;
+    TWizardPanel& OpenSecondary(const std::string& caption, int width, int height,
+                                const TFontRecord& font) override;
+    void SetSecondaryCaption(const std::string& caption) override;
+    bool ShowSecondaryModal(std::function<bool()> firstPaint) override;
+    void CancelSecondary() override;
+    void FreeSecondary() override;
+    std::optional<std::string> BrowseForFolder(const std::string& startFolder,
+                                               const std::string& text) override;
+    void RunInstallation() override;
+    bool InstallationRunning() const override;
+    bool InstallationAborted() const override;
+    void AbortInstallation() override;
+    uint64_t InstallDriveFreeSpace() override;
+    bool FileExists(const std::string& path) const override;
+    bool FolderExists(const std::string& path) const override;
+    std::string WindowsFolder() const override;
+    std::vector<std::string> ProgramGroups(bool allUsers) const override;
+
+protected:
+    void FormCloseQuery(bool& canClose) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+
+private:
+    TWizardContext wizardContext_;
+    TInstallationRunContext installationContext_;
+    std::unique_ptr<TFormContainer> formContainer_;
+    std::unique_ptr<TfrmSecondaryDialog> secondary_;
+    std::unique_ptr<TInstallationRun> installation_;
+    std::unique_ptr<TWizard> wizard_;
+};
+
+} // namespace cvn

@@ -1,0 +1,577 @@
+#include "ui/WizardControls.h"
+
+#include "script/SizeText.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "ui/Picture.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace cvn {
+
+namespace {
+
+constexpr const char* kPanelClass = "CvnWizardPanel";
+
+TWinControl* ControlOf(HWND hwnd) {
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        switch (msg) {
+        case WM_COMMAND:
+            if (lp) {
+                if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) c->Command(HIWORD(wp));
+                return 0;
+            }
+            break;
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (TWinControl* c = ControlOf(item->hwndItem)) {
+                c->DrawItem(*item);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) {
+                HDC dc = reinterpret_cast<HDC>(wp);
+                SetTextColor(dc, c->TextColour());
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                if (c->Transparent()) SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // A script behind the control failed; the page stays usable.
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void RegisterPanelClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PanelProc;
+    wc.hInstance = TApplication::Instance().ModuleInstance();
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kPanelClass;
+    RegisterClassA(&wc);
+    registered = true;
+}
+
+// The rich edit library for licence texts, loaded from the system folder with the
+// first viewer; the older one when the newer is missing.
+const char* RichEditClass() {
+    static const char* cls = [] {
+        char dir[MAX_PATH] = {};
+        GetSystemDirectoryA(dir, MAX_PATH);
+        std::string base = std::string(dir) + "\\";
+        if (LoadLibraryA((base + "riched20.dll").c_str())) return RICHEDIT_CLASSA;
+        if (LoadLibraryA((base + "riched32.dll").c_str())) return "RICHEDIT";
+        return "EDIT";
+    }();
+    return cls;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += "\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
+// The check lists' window procedure in front of the list box's own: a press on an
+// item's check box or the Space key toggles the item.
+LRESULT CALLBACK CheckListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TWinControl* c = ControlOf(hwnd);
+    WNDPROC base = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "CvnBaseProc"));
+    if (c) {
+        try {
+            if (msg == WM_LBUTTONDOWN) {
+                const LRESULT hit = SendMessageA(hwnd, LB_ITEMFROMPOINT, 0, lp);
+                if (!HIWORD(hit) && short(LOWORD(lp)) < GetSystemMetrics(SM_CXMENUCHECK) + 4)
+                    c->ToggleItem(int(LOWORD(hit)));
+            } else if (msg == WM_KEYDOWN && wp == VK_SPACE) {
+                c->ToggleItem(int(SendMessageA(hwnd, LB_GETCURSEL, 0, 0)));
+                return 0;
+            }
+        } catch (...) {
+            // The script behind the change failed; the list stays usable.
+        }
+    }
+    return base ? CallWindowProcA(base, hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+} // namespace
+
+TWinPanel::TWinPanel(HWND parent, const std::string& name) : TWizardPanel(name) {
+    RegisterPanelClass();
+    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 10, 10,
+                            parent, nullptr, TApplication::Instance().ModuleInstance(), nullptr);
+}
+
+TWinPanel::~TWinPanel() {
+    controls.clear();
+    panels.clear();
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void TWinPanel::SetVisible(bool visible) {
+    ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool TWinPanel::Visible() const {
+    return IsWindowVisible(hwnd_);
+}
+
+void TWinPanel::SetBounds(int left, int top, int width, int height) {
+    // A style without a page area gives -1: the page keeps the style's whole panel.
+    if (left < 0 || top < 0) left = top = 0;
+    if (width < 0 || height < 0) {
+        RECT r{};
+        GetClientRect(GetParent(hwnd_), &r);
+        width = r.right, height = r.bottom;
+    }
+    MoveWindow(hwnd_, left, top, width, height, TRUE);
+}
+
+void TWinPanel::SetFont(const TFontRecord&) {
+    // Every control gets its own font from its definition.
+}
+
+void TWinPanel::Repaint() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinition& d)
+    : TWizardControl(cls, d) {
+    const char* windowClass = "STATIC";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    int height = d.height;
+    switch (cls) {
+    case TControlClass::Label:
+        style |= SS_NOTIFY | SS_NOPREFIX;
+        transparent_ = d.text[2] == "1";
+        break;
+    case TControlClass::Edit:
+        windowClass = "EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case TControlClass::Button:
+        windowClass = "BUTTON";
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+    case TControlClass::CheckBox:
+        windowClass = "BUTTON";
+        style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+        break;
+    case TControlClass::RadioButton:
+        windowClass = "BUTTON";
+        style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
+        break;
+    case TControlClass::Frame:
+        windowClass = "BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+    case TControlClass::ListBox:
+    case TControlClass::DirList:
+        windowClass = "LISTBOX";
+        style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+        if (cls == TControlClass::ListBox && d.text[5] == "1") style |= LBS_EXTENDEDSEL;
+        // The component and program-group lists draw their items themselves.
+        if (cls == TControlClass::ListBox && (d.role == 4 || d.role == 2))
+            style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case TControlClass::ComboBox:
+    case TControlClass::DriveCombo:
+        windowClass = "COMBOBOX";
+        style |= WS_TABSTOP | WS_VSCROLL |
+                 (cls == TControlClass::DriveCombo || d.text[1] == "1" ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
+        height += 200; // the drop-down part
+        break;
+    case TControlClass::License:
+        windowClass = RichEditClass();
+        style |= WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case TControlClass::MemoList:
+    case TControlClass::NotDeletedList:
+        windowClass = "EDIT";
+        style |= WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case TControlClass::Progress:
+        windowClass = PROGRESS_CLASSA;
+        style |= PBS_SMOOTH;
+        break;
+    case TControlClass::Image:
+    case TControlClass::ImageButton:
+        style |= SS_BITMAP | SS_NOTIFY | (d.text[1] == "1" ? SS_REALSIZECONTROL : 0);
+        break;
+    case TControlClass::Line:
+        style |= SS_ETCHEDHORZ;
+        height = 2;
+        break;
+    case TControlClass::Shape:
+        style |= SS_BLACKFRAME;
+        break;
+    }
+    hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, d.left, d.top, d.width, height, parent, nullptr,
+                            TApplication::Instance().ModuleInstance(), nullptr);
+    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (hwnd_ && (style & LBS_OWNERDRAWFIXED)) {
+        SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListProc));
+    }
+    if (cls == TControlClass::License && hwnd_) {
+        SendMessageA(hwnd_, EM_AUTOURLDETECT, TRUE, 0);
+        SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, LPARAM(GetSysColor(COLOR_WINDOW)));
+    }
+}
+
+TWinControl::~TWinControl() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        if (HANDLE base = GetPropA(hwnd_, "CvnBaseProc")) {
+            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
+            RemovePropA(hwnd_, "CvnBaseProc");
+        }
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool TWinControl::IsList() const {
+    return Class() == TControlClass::ListBox || Class() == TControlClass::DirList;
+}
+
+bool TWinControl::IsCombo() const {
+    return Class() == TControlClass::ComboBox || Class() == TControlClass::DriveCombo;
+}
+
+bool TWinControl::IsMemo() const {
+    return Class() == TControlClass::MemoList || Class() == TControlClass::NotDeletedList ||
+           Class() == TControlClass::License;
+}
+
+void TWinControl::Command(int code) {
+    switch (Class()) {
+    case TControlClass::Label:
+    case TControlClass::Image:
+    case TControlClass::ImageButton:
+        if (code == STN_CLICKED) FireEvent();
+        return;
+    case TControlClass::Button:
+    case TControlClass::CheckBox:
+    case TControlClass::RadioButton:
+        if (code == BN_CLICKED) FireEvent();
+        return;
+    case TControlClass::Edit:
+        if (code == EN_CHANGE) FireEvent();
+        return;
+    case TControlClass::ListBox:
+        if (code == LBN_SELCHANGE) {
+            UserChangedSelection();
+        }
+        return;
+    case TControlClass::ComboBox:
+        if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) UserChangedSelection();
+        return;
+    case TControlClass::DriveCombo:
+        if (code == CBN_SELCHANGE) {
+            int index = int(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
+            std::vector<std::string> items = Items();
+            if (index >= 0 && size_t(index) < items.size())
+                folder_ = items[size_t(index)].substr(0, 2) + "\\";
+            FireEvent();
+        }
+        return;
+    case TControlClass::DirList:
+        if (code == LBN_DBLCLK) {
+            int index = int(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0));
+            if (index < 0 || size_t(index) >= entryPaths_.size()) return;
+            std::string target = entryPaths_[size_t(index)];
+            SetFolder(target);
+            FireEvent();
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void TWinControl::SetText(const std::string& text) {
+    if (IsCombo() && Class() == TControlClass::ComboBox) {
+        SetWindowTextA(hwnd_, text.c_str());
+        return;
+    }
+    if (IsMemo() || IsList()) return;
+    // The same text again is no change: a text box reports none.
+    if (Text() != text) SetWindowTextA(hwnd_, text.c_str());
+}
+
+std::string TWinControl::Text() const {
+    int length = GetWindowTextLengthA(hwnd_);
+    std::string text(size_t(length) + 1, '\0');
+    GetWindowTextA(hwnd_, text.data(), length + 1);
+    text.resize(size_t(length));
+    return text;
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+    EnableWindow(hwnd_, enabled);
+}
+
+void TWinControl::SetFont(const TFontRecord& font) {
+    TFontSpec spec = FontSpecFromRecord(font);
+    colour_ = spec.color;
+    font_ = CreateFontFromSpec(spec);
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+    if (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED) {
+        // The item height: the text's or the check box's, whichever is larger.
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, font_.Get());
+        SIZE size{};
+        GetTextExtentPoint32A(dc, "Wg", 2, &size);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        const int height = std::max<int>(size.cy, GetSystemMetrics(SM_CYMENUCHECK) + 2);
+        SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, height);
+    }
+}
+
+void TWinControl::Repaint() {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    UpdateWindow(hwnd_);
+}
+
+void TWinControl::SetChecked(bool checked) {
+    SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TWinControl::Checked() const {
+    return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TWinControl::SetItems(const std::vector<std::string>& items) {
+    if (IsMemo()) {
+        SetWindowTextA(hwnd_, JoinLines(items).c_str());
+        return;
+    }
+    objects_.clear();
+    const UINT reset = IsList() ? LB_RESETCONTENT : CB_RESETCONTENT;
+    const UINT add = IsList() ? LB_ADDSTRING : CB_ADDSTRING;
+    SendMessageA(hwnd_, reset, 0, 0);
+    for (const std::string& item : items)
+        SendMessageA(hwnd_, add, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+std::vector<std::string> TWinControl::Items() const {
+    std::vector<std::string> items;
+    if (IsMemo()) return items;
+    if (!objects_.empty()) {
+        for (const TItemObject& item : objects_)
+            items.push_back(item.name);
+        return items;
+    }
+    const int count = int(SendMessageA(hwnd_, IsList() ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const int length = int(SendMessageA(hwnd_, IsList() ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, WPARAM(i), 0));
+        std::string text(size_t(length > 0 ? length : 0) + 1, '\0');
+        SendMessageA(hwnd_, IsList() ? LB_GETTEXT : CB_GETLBTEXT, WPARAM(i),
+                     reinterpret_cast<LPARAM>(text.data()));
+        text.resize(size_t(length > 0 ? length : 0));
+        items.push_back(text);
+    }
+    return items;
+}
+
+void TWinControl::SetSelected(int index, bool selected) {
+    if (IsCombo()) {
+        if (selected) SendMessageA(hwnd_, CB_SETCURSEL, WPARAM(index), 0);
+        return;
+    }
+    if (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_EXTENDEDSEL)
+        SendMessageA(hwnd_, LB_SETSEL, selected, LPARAM(index));
+    else if (selected)
+        SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(index), 0);
+    else if (SelectedIndex() == index)
+        SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(-1), 0);
+}
+
+bool TWinControl::Selected(int index) const {
+    if (IsCombo()) return SelectedIndex() == index;
+    return SendMessageA(hwnd_, LB_GETSEL, WPARAM(index), 0) > 0;
+}
+
+int TWinControl::SelectedIndex() const {
+    if (IsCombo()) return int(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
+    if (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_EXTENDEDSEL) {
+        const int count = int(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i)
+            if (Selected(i)) return i;
+        return -1;
+    }
+    return int(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0));
+}
+
+void TWinControl::SetItemObjects(const std::vector<TItemObject>& items, const TListLook& look) {
+    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    objects_ = items;
+    look_ = look;
+    for (const TItemObject& item : items)
+        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.name.c_str()));
+}
+
+bool TWinControl::ItemEnabled(const TItemObject& item) const {
+    if (!IsWindowEnabled(hwnd_)) return false;
+    if (!look_.showChecks && !look_.showFileSize) return true;
+    return item.size != 0 || item.enabledWithoutSize;
+}
+
+void TWinControl::ToggleItem(int index) {
+    if (index < 0 || size_t(index) >= objects_.size() || !look_.showChecks) return;
+    TItemObject& item = objects_[size_t(index)];
+    if (item.locked || !ItemEnabled(item)) return;
+    item.state = item.state == 1 ? 0 : 1;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    FireEvent();
+}
+
+void TWinControl::DrawItem(const DRAWITEMSTRUCT& d) {
+    if (d.itemID == UINT(-1)) return;
+    HDC dc = d.hDC;
+    RECT r = d.rcItem;
+    const bool selected = d.itemState & ODS_SELECTED;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+    const TItemObject* item = d.itemID < objects_.size() ? &objects_[d.itemID] : nullptr;
+    const bool enabled = !item || ItemEnabled(*item);
+    int x = r.left + 2;
+    if (item && look_.showChecks) {
+        const int box = GetSystemMetrics(SM_CXMENUCHECK);
+        RECT check{x, r.top + (r.bottom - r.top - box) / 2, x + box,
+                   r.top + (r.bottom - r.top - box) / 2 + box};
+        // A disabled item without visible disabled checks is shown unchecked.
+        const int state = !enabled && !look_.showDisabledChecks ? 0 : item->state;
+        UINT flags = DFCS_BUTTONCHECK | (state == 1 ? DFCS_CHECKED : 0) |
+                     (state == 2 ? DFCS_CHECKED | DFCS_BUTTON3STATE : 0) | (enabled ? 0 : DFCS_INACTIVE);
+        DrawFrameControl(dc, &check, DFC_BUTTON, flags);
+        x += box + 4;
+    }
+    RECT text{x, r.top, r.right - 2, r.bottom};
+    if (selected) FillRect(dc, &text, GetSysColorBrush(COLOR_HIGHLIGHT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(!enabled   ? COLOR_GRAYTEXT
+                                 : selected ? COLOR_HIGHLIGHTTEXT
+                                            : COLOR_WINDOWTEXT));
+    HGDIOBJ old = SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    char buffer[512] = {};
+    SendMessageA(hwnd_, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(buffer));
+    RECT label = text;
+    label.left += 2;
+    DrawTextA(dc, buffer, -1, &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item && look_.showFileSize && (item->state == 1 ? item->size : 0) != 0)
+        DrawTextA(dc, SizeText(uint64_t(item->size), TSizeUnit::Bytes).c_str(), -1, &label,
+                  DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+    SelectObject(dc, old);
+    if (d.itemState & ODS_FOCUS) DrawFocusRect(dc, &text);
+}
+
+void TWinControl::SetReadOnly(bool readOnly) {
+    if (Class() == TControlClass::Edit) SendMessageA(hwnd_, EM_SETREADONLY, readOnly, 0);
+}
+
+void TWinControl::SetButtonKind(int kind) {
+    if (kind == 2) SendMessageA(hwnd_, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+void TWinControl::SetProgress(int position) {
+    SendMessageA(hwnd_, PBM_SETPOS, WPARAM(position), 0);
+}
+
+void TWinControl::SetProgressMaximum(int maximum) {
+    SendMessageA(hwnd_, PBM_SETRANGE32, 0, LPARAM(maximum));
+}
+
+void TWinControl::LoadPicture(const std::string& path) {
+    picture_ = LoadPictureFile(path);
+    SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
+}
+
+void TWinControl::LoadTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return;
+    std::ostringstream text;
+    text << in.rdbuf();
+    SetWindowTextA(hwnd_, text.str().c_str());
+}
+
+void TWinControl::SetFolder(const std::string& folder) {
+    folder_ = folder;
+    if (Class() == TControlClass::DriveCombo) {
+        SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+        const DWORD drives = GetLogicalDrives();
+        int chosen = -1, n = 0;
+        for (int i = 0; i < 26; ++i) {
+            if (!(drives & (1u << i))) continue;
+            std::string item = std::string(1, char('a' + i)) + ":";
+            SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+            if (!folder.empty() && (folder[0] | 0x20) == item[0]) chosen = n;
+            ++n;
+        }
+        SendMessageA(hwnd_, CB_SETCURSEL, WPARAM(chosen), 0);
+        return;
+    }
+    // The directory list: the folder's path from the root down, then its subfolders.
+    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    entryPaths_.clear();
+    std::string path = folder;
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    int depth = 0;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t slash = path.find('\\', start);
+        std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (!part.empty()) {
+            std::string entry = std::string(size_t(depth) * 2, ' ') + part;
+            SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            entryPaths_.push_back(depth == 0 ? part + "\\" : path.substr(0, slash));
+            ++depth;
+        }
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(depth - 1), 0);
+    WIN32_FIND_DATAA data;
+    std::string pattern = (path.back() == '\\' ? path : path + "\\") + "*";
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = data.cFileName;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
+        std::string entry = std::string(size_t(depth) * 2, ' ') + name;
+        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        entryPaths_.push_back((path.back() == '\\' ? path : path + "\\") + name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+} // namespace cvn

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Photographs every page of the example product's wizard under Wine:
+#   testing/wine/wizard-screens.sh [OUTPUT_FOLDER]   (default docs/screenshots)
+# Builds cvnpack (build-native) and setup.exe with the UI tests (build-win64), packs
+# tools/cvnpack/example, walks through its pages with the UI tests' example walk and
+# saves page-1.png, page-2.png, ... from a private headless X server, and prints the
+# time from the start of setup.exe to its first page. The example installs
+# into a prefix of its own (build-win64/screens-prefix64).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+cd "$root"
+out=$(realpath -m "${1:-docs/screenshots}")
+jobs=${CVN_JOBS:-2}
+work=$(mktemp -d)
+
+[ -f build-native/CMakeCache.txt ] || cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-native -j "$jobs" --target cvnpack
+[ -f build-win64/CMakeCache.txt ] || cmake -S . -B build-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVN_BENCH=OFF \
+  --toolchain "$root/cmake/toolchain-x86_64-mingw.cmake"
+cmake --build build-win64 -j "$jobs" --target setup cvn_ui_tests
+build-native/tools/cvnpack/cvnpack --stub build-win64/src/app/setup.exe --out "$work/setup.exe" \
+  tools/cvnpack/example/package.json
+
+xvfb_pid=
+walk_pid=
+cleanup() {
+  [ -z "$walk_pid" ] || kill "$walk_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 -fp built-ins 3>"$work/display" </dev/null >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+DISPLAY=:$(head -1 "$work/display")
+export DISPLAY
+
+mkdir -p "$out" "$work/shots"
+# A prefix of its own, without the example's earlier install (an existing file would be asked about).
+export CVN_WINEPREFIX=$root/build-win64/screens-prefix
+rm -rf "${CVN_WINEPREFIX}64/drive_c/Program Files/Sample Software"
+CVN_EXAMPLE_SETUP="Z:${work//\//\\}\\setup.exe" CVN_SHOTS_DIR="Z:${work//\//\\}\\shots" \
+  testing/wine/run-wine.sh build-win64/tests/ui/cvn_ui_tests.exe --gtest_filter=WizardExample.* &
+walk_pid=$!
+n=1
+while kill -0 "$walk_pid" 2>/dev/null; do
+  if [ -f "$work/shots/$n.ready" ]; then
+    import -window root "$out/page-$n.png"
+    touch "$work/shots/$n.done"
+    echo "page $n: $out/page-$n.png"
+    n=$((n + 1))
+  fi
+  sleep 0.2
+done
+wait "$walk_pid"
+walk_pid=

@@ -1,0 +1,349 @@
+// setup.exe with wizard pages, driven through its buttons from outside as a person
+// would; what it installed is read back from the files.
+#include "app/SetupProcess_win.h"
+#include "app/TestPackage.h"
+
+#include "package/StatementCodes.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace cvn;
+using namespace cvn::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+TControlDefinition Control(uint8_t kind, std::vector<std::string> texts, uint8_t role = 0, int top = 10) {
+    TControlDefinition c;
+    c.kind = kind;
+    c.role = role;
+    c.left = 10;
+    c.top = top;
+    c.width = 300;
+    c.height = 22;
+    for (size_t i = 0; i < texts.size(); ++i)
+        c.text[i] = texts[i];
+    return c;
+}
+
+TControlDefinition Button(const std::string& caption, std::initializer_list<StatementCommand> script,
+                          const std::string& p1 = {}) {
+    TControlDefinition c = Control(3, {caption, "", "0", "", caption}, 0, 250);
+    for (StatementCommand code : script)
+        c.eventScript.push_back({uint8_t(code), {p1, "", ""}, ""});
+    return c;
+}
+
+struct ChildSearch {
+    std::string className;
+    std::string text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChildProc(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<ChildSearch*>(lp);
+    char cls[64] = {}, text[256] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (IsWindowVisible(hwnd) && _stricmp(cls, s->className.c_str()) == 0 &&
+        (s->text.empty() || s->text == text)) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible control of the window with that class (and caption, when given), waiting for it.
+HWND WaitForChild(HWND window, const std::string& className, const std::string& text = {}) {
+    ChildSearch s{className, text};
+    for (int i = 0; i < 3000 && !s.found; ++i) {
+        EnumChildWindows(window, FindChildProc, reinterpret_cast<LPARAM>(&s));
+        if (!s.found) Sleep(10);
+    }
+    return s.found;
+}
+
+void Click(HWND window, const std::string& caption) {
+    HWND button = WaitForChild(window, "Button", caption);
+    ASSERT_NE(button, nullptr) << "no button " << caption;
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+std::string TextOf(HWND control) {
+    char text[1024] = {};
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+class WizardExe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stub = ReadText(SetupStubPath());
+        ASSERT_FALSE(stub.empty());
+        folder = MakeScratchFolder(std::string("wizard-") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        temp = folder + "\\temp";
+        CreateDirectoryA(temp.c_str(), nullptr);
+        pkg.package.flags.writeUninstallData = 0;
+        pkg.package.Settings().defaultInstallDir = folder + "\\default";
+        pkg.SetMessage(7, "Do you want close the Setup?");
+    }
+    void TearDown() override { RemoveTree(folder); }
+
+    std::unique_ptr<SetupProcess> Start() {
+        const std::string exe = folder + "\\setup.exe";
+        auto bytes = pkg.Build({stub.begin(), stub.end()});
+        EXPECT_TRUE(WriteBytes(exe, bytes.data(), bytes.size()));
+        return std::make_unique<SetupProcess>(exe, temp);
+    }
+    HWND Wizard(SetupProcess& setup) {
+        HWND w = nullptr;
+        for (int i = 0; i < 3000 && !w; ++i) {
+            w = setup.FindWindowOfSize(400, 300);
+            if (!w) Sleep(10);
+        }
+        return w;
+    }
+
+    std::string stub, folder, temp;
+    TestPackage pkg;
+};
+
+TEST_F(WizardExe, PagesAreDrivenThroughTheirButtonsAndInstallIntoTheTypedFolder) {
+    TFileRecord r;
+    r.memberId = 20;
+    r.fileDate = 0x5A8F6000;
+    r.fileSize = 5;
+    r.entry.sourceName = "C:\\Build\\notes.txt";
+    r.entry.targetDir = "%InstallDir%\\";
+    r.entry.overwriteMode = 6;
+    pkg.package.files.push_back(r);
+    pkg.strayMembers.emplace_back(20, "notes");
+
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Folder");
+    pkg.AddPage("Finish");
+    pkg.AddPage("INSTALL");
+    auto& d = pkg.package.dialogs;
+    d[0].controls = {Control(1, {"Welcome text", "", "0"}), Button("Next", {StatementCommand::scNextDialog})};
+    d[1].controls = {Control(2, {"", "", "0"}, 7),
+                     Button("Install", {StatementCommand::scInstall, StatementCommand::scNextDialog})};
+    d[1].controls[0].variable = "%InstallDir%";
+    d[2].controls = {Control(1, {"Done in %InstallDir%", "", "0"}),
+                     Button("Finish", {StatementCommand::scFinishSetup})};
+    d[3].controls = {Control(1, {"", "", "0"}, 13), Control(14, {}, 0, 40)};
+    auto setup = Start();
+
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr) << "no wizard page";
+    ASSERT_NE(WaitForChild(wizard, "Static", "Welcome text"), nullptr);
+    Click(wizard, "Next");
+
+    HWND edit = WaitForChild(wizard, "Edit");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(TextOf(edit), folder + "\\default");
+    const std::string chosen = folder + "\\chosen";
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+    Click(wizard, "Install");
+
+    // After the installation the page after the one that started it shows.
+    ASSERT_NE(WaitForChild(wizard, "Static", "Done in " + chosen), nullptr);
+    EXPECT_EQ(ReadText(chosen + "\\notes.txt"), "notes");
+    Click(wizard, "Finish");
+    EXPECT_EQ(setup->WaitForExit(60s), 0);
+}
+
+TEST_F(WizardExe, CloseBeforeTheLastPageAsksAndNoKeepsTheWizard) {
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Finish");
+    pkg.package.dialogs[0].controls = {Button("Cancel", {StatementCommand::scCloseWizard})};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    Click(wizard, "Cancel");
+    auto ask = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->text, "Do you want close the Setup?");
+    EXPECT_EQ(ask->icon, "question");
+    PostMessageA(ask->window, WM_COMMAND, IDNO, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(wizard));
+
+    Click(wizard, "Cancel");
+    ask = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(ask);
+    PostMessageA(ask->window, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(setup->WaitForExit(60s), 0);
+    EXPECT_FALSE(PathExists(folder + "\\default"));
+}
+
+TEST_F(WizardExe, ASecondaryDialogStoresItsValuesWhenClosedAndThePageShowsThem) {
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Ask", 1);
+    auto& d = pkg.package.dialogs;
+    d[0].controls = {Control(1, {"Answer: %Answer%", "", "0"}),
+                     Button("Ask", {StatementCommand::scShowDialogModal}, "Ask")};
+    d[0].controls[1].eventScript.push_back({uint8_t(StatementCommand::scRefreshDialog), {"0", "0", ""}, ""});
+    d[1].width = 250;
+    d[1].height = 150;
+    d[1].controls = {Control(2, {"", "", "0"}), Button("Close", {StatementCommand::scCloseWizard})};
+    d[1].controls[0].variable = "%Answer%";
+    d[1].controls[1].top = 100;
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    Click(wizard, "Ask");
+    HWND secondary = nullptr;
+    for (int i = 0; i < 3000 && !secondary; ++i) {
+        secondary = setup->FindWindowOfSize(250, 150);
+        if (!secondary) Sleep(10);
+    }
+    ASSERT_NE(secondary, nullptr) << "no secondary dialog";
+    HWND edit = WaitForChild(secondary, "Edit");
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("forty-two"));
+    Click(secondary, "Close");
+    EXPECT_NE(WaitForChild(wizard, "Static", "Answer: forty-two"), nullptr);
+    EXPECT_TRUE(IsWindowVisible(wizard)); // CloseWizard closed the secondary dialog only
+}
+
+TEST_F(WizardExe, EveryControlKindIsBuiltWithItsValueAndARefreshReReadsTheVariables) {
+    pkg.AddPage("Controls");
+    pkg.AddPage("Last");
+    auto at = [](TControlDefinition c, int top) {
+        c.top = top;
+        return c;
+    };
+    TControlDefinition check = at(Control(4, {"Tick", "", "%Tick%", "1", "0"}), 40);
+    TControlDefinition radio = at(Control(5, {"Second", "", "0", "b"}), 70);
+    radio.variable = "%Letter%";
+    TControlDefinition refresh =
+        Button("Refresh", {StatementCommand::scRefreshDialog}, "1"); // p1 "1": with init
+    refresh.eventScript.insert(refresh.eventScript.begin(),
+                               {uint8_t(StatementCommand::scAssign), {"%Tick%", "0", "0"}, ""});
+    pkg.package.dialogs[0].controls = {
+        Control(1, {"Label %Tick%", "", "1"}),
+        check,
+        radio,
+        at(Control(7, {"", "1", "red|green|blue", "green", "", "colours"}), 100),
+        at(Control(6, {"", "one|two|three", "three", "", "numbers", ""}), 130),
+        at(Control(6, {"", "first line|second line", "", "", "memo", ""}, 17), 170),
+        at(Control(13, {"Frame caption", ""}), 200),
+        at(Control(10, {}), 225),
+        at(Control(14, {}), 230),
+        refresh};
+    pkg.package.eventScripts[0] = {{uint8_t(StatementCommand::scAssign), {"%Tick%", "1", "0"}, ""}};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    ASSERT_NE(WaitForChild(wizard, "Static", "Label 1"), nullptr);
+    HWND box = WaitForChild(wizard, "Button", "Tick");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED); // the state text "%Tick%" is "1"
+    HWND combo = WaitForChild(wizard, "ComboBox");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
+    HWND list = WaitForChild(wizard, "ListBox");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+    HWND memo = WaitForChild(wizard, "Edit");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(TextOf(memo), "first line\r\nsecond line");
+    EXPECT_NE(WaitForChild(wizard, "Button", "Frame caption"), nullptr);
+    EXPECT_NE(WaitForChild(wizard, "msctls_progress32"), nullptr);
+
+    // The script sets %Tick% to "0" and refreshes with init: the label and the state follow.
+    Click(wizard, "Refresh");
+    EXPECT_NE(WaitForChild(wizard, "Static", "Label 0"), nullptr);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(WizardExe, TheLicencePageShowsTheLicenceFileAsRichText) {
+    pkg.supportFiles.push_back({30, "licence.rtf", "%TempSetupDir%\\", "{\\rtf1 Use it {\\b freely}.}"});
+    pkg.package.Settings().appearance.licenceFile = "licence.rtf";
+    pkg.AddPage("Licence");
+    pkg.AddPage("Last");
+    TControlDefinition viewer = Control(6, {"", "", "", "", "", ""}, 1);
+    viewer.height = 200;
+    pkg.package.dialogs[0].controls = {viewer};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    HWND rich = WaitForChild(wizard, "RichEdit20A");
+    ASSERT_NE(rich, nullptr) << "no rich edit viewer";
+    // The viewer shows the text the RTF describes, not its markup.
+    EXPECT_EQ(TextOf(rich), "Use it freely.");
+}
+
+TEST_F(WizardExe, APcThatFailsAPreInstallCheckShowsItsMessageAndEnds) {
+    pkg.AddPage("Welcome");
+    pkg.package.product.requirements.minMemory = 2000000000; // far more than any PC has
+    pkg.SetMessage(56, "%SoftwareName% needs more RAM memory.");
+    pkg.package.Settings().softwareName = "Probe";
+    auto setup = Start();
+    auto box = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "Probe needs more RAM memory.");
+    EXPECT_EQ(box->icon, "error");
+    SetupProcess::PressOk(*box);
+    EXPECT_EQ(setup->WaitForExit(60s), 1);
+}
+
+} // namespace
+
+namespace {
+
+// Waits until the file exists (another program creates it), at most a minute.
+bool WaitForFile(const std::string& path) {
+    for (int i = 0; i < 6000; ++i) {
+        if (PathExists(path)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+} // namespace
+
+// Not a check but a walk: with CVN_EXAMPLE_SETUP naming a packed example and
+// CVN_SHOTS_DIR a folder, it goes through the example's pages and, on each, writes
+// "<n>.ready" and waits for "<n>.done", so that testing/wine/wizard-screens.sh can
+// photograph the screen in between.
+TEST(WizardExample, WalkThroughThePagesForScreenshots) {
+    const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
+    const char* shots = std::getenv("CVN_SHOTS_DIR");
+    if (!exe || !shots) GTEST_SKIP() << "CVN_EXAMPLE_SETUP and CVN_SHOTS_DIR are not set";
+    const std::string temp = MakeScratchFolder("wizard-example");
+    const auto started = std::chrono::steady_clock::now();
+    SetupProcess setup(exe, temp);
+    ASSERT_TRUE(setup.Started());
+    HWND wizard = nullptr;
+    for (int i = 0; i < 3000 && !wizard; ++i) {
+        wizard = setup.FindWindowOfSize(500, 340);
+        if (!wizard) Sleep(5);
+    }
+    ASSERT_NE(wizard, nullptr);
+    // From the start of the process to the first page on the screen.
+    std::printf("first page after %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started)
+                                           .count()));
+    int page = 0;
+    auto photograph = [&] {
+        Sleep(500);
+        const std::string mark = std::string(shots) + "\\" + std::to_string(++page);
+        WriteBytes(mark + ".ready", "", 0);
+        ASSERT_TRUE(WaitForFile(mark + ".done"));
+    };
+    for (const char* button : {"Next >", "I Agree", "Next >", "Next >", "Next >", "Install"}) {
+        photograph();
+        Click(wizard, button);
+    }
+    ASSERT_NE(WaitForChild(wizard, "Button", "Finish"), nullptr);
+    photograph();
+    Click(wizard, "Finish");
+    EXPECT_EQ(setup.WaitForExit(60s), 0);
+    RemoveTree(temp);
+}

@@ -1,5 +1,6 @@
 #include "ui/WizardControls.h"
 
+#include "core/SystemLibrary_win.h"
 #include "script/SizeText.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -73,14 +74,11 @@ void RegisterPanelClass() {
 }
 
 // The rich edit library for licence texts, loaded from the system folder with the
-// first viewer; the older one when the newer is missing.
+// first viewer and kept for the program's life; the older one when the newer is missing.
 const char* RichEditClass() {
     static const char* cls = [] {
-        char dir[MAX_PATH] = {};
-        GetSystemDirectoryA(dir, MAX_PATH);
-        std::string base = std::string(dir) + "\\";
-        if (LoadLibraryA((base + "riched20.dll").c_str())) return RICHEDIT_CLASSA;
-        if (LoadLibraryA((base + "riched32.dll").c_str())) return "RICHEDIT";
+        if (LoadSystemLibrary("riched20.dll").Release()) return RICHEDIT_CLASSA;
+        if (LoadSystemLibrary("riched32.dll").Release()) return "RICHEDIT";
         return "EDIT";
     }();
     return cls;

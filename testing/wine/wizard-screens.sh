@@ -40,7 +40,7 @@ mkdir -p "$out" "$work/shots"
 export CVN_WINEPREFIX=$root/build-win64/screens-prefix
 rm -rf "${CVN_WINEPREFIX}64/drive_c/Program Files/Sample Software"
 CVN_EXAMPLE_SETUP="Z:${work//\//\\}\\setup.exe" CVN_SHOTS_DIR="Z:${work//\//\\}\\shots" \
-  testing/wine/run-wine.sh build-win64/tests/ui/cvn_ui_tests.exe --gtest_filter=WizardExample.* &
+  testing/wine/run-wine.sh build-win64/tests/ui/cvn_ui_tests.exe --gtest_also_run_disabled_tests --gtest_filter=WizardExample.* &
 walk_pid=$!
 n=1
 while kill -0 "$walk_pid" 2>/dev/null; do

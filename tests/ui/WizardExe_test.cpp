@@ -310,8 +310,9 @@ bool WaitForFile(const std::string& path) {
 // Not a check but a walk: with CVN_EXAMPLE_SETUP naming a packed example and
 // CVN_SHOTS_DIR a folder, it goes through the example's pages and, on each, writes
 // "<n>.ready" and waits for "<n>.done", so that testing/wine/wizard-screens.sh can
-// photograph the screen in between.
-TEST(WizardExample, WalkThroughThePagesForScreenshots) {
+// photograph the screen in between. Disabled, so the suite leaves it out; the script
+// asks for it by name.
+TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
     const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
     const char* shots = std::getenv("CVN_SHOTS_DIR");
     if (!exe || !shots) GTEST_SKIP() << "CVN_EXAMPLE_SETUP and CVN_SHOTS_DIR are not set";

@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "install/InstallPlatform.h"
 #include "ui/Application.h"
+#include "ui/BackWindow.h"
 #include "ui/InstallationRun.h"
 #include "ui/SetupMain.h"
 
@@ -53,14 +54,25 @@ int RunWizard(TSetupRun& run, TStartupHost& host) {
     wizard.facts.executablePath = host.ExecutablePath();
     wizard.facts.applicationTitle = TApplication::Instance().Title();
     bool ok = false;
+    // With the background-window flag the background comes first and owns the wizard.
+    std::unique_ptr<TfrmBackWindow> back;
+    if (run.Flags().backgroundWindow) {
+        back = std::make_unique<TfrmBackWindow>(TBackWindowContext{
+            &run.package.Settings().appearance, &run.package.backgroundItems, &run.variables});
+        if (!back->Create()) back.reset();
+    }
     {
         TfrmSetupMain form(wizard, InstallationContext(run, host));
-        ok = form.Create() && form.Wizard().RunPreInstallChecks();
+        ok = form.Create(back.get());
+        if (ok && back) back->AttachWizard(form);
+        ok = ok && form.Wizard().RunPreInstallChecks();
         if (ok) {
             form.StartWizard();
             if (!TApplication::Instance().Terminated()) TApplication::Instance().Run();
         }
+        if (back) back->DetachWizard();
     }
+    back.reset();
     run.CleanUp();
     // Leaving the wizard before installing is the user's choice, not a failure; a PC
     // that fails the package's checks is one.

@@ -1,7 +1,7 @@
 #include "ui/Form.h"
 
-#include "core/SystemLibrary_win.h"
 #include "ui/Application.h"
+#include "ui/Picture.h"
 
 #include <commctrl.h>
 
@@ -26,14 +26,6 @@ void RegisterFormClass(WNDPROC formProc) {
     registered = true;
 }
 
-// gdi32's own transparent copy, looked up because the Windows 95 family lacks it;
-// msimg32, which exports the same routine, is not a KnownDLL and stays unloaded.
-using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
-TransparentBltFn TransparentCopy() {
-    static const auto fn = ProcAddress<TransparentBltFn>(GetModuleHandleA("gdi32.dll"), "GdiTransparentBlt");
-    return fn;
-}
-
 int PointsToHeight(int points) {
     HDC dc = GetDC(nullptr);
     int h = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
@@ -50,13 +42,16 @@ GdiObject CreateFontFromSpec(const TFontSpec& font) {
                                  DEFAULT_PITCH | FF_DONTCARE, font.face.c_str()));
 }
 
+COLORREF ColourFromRecord(int32_t colour) {
+    // A system colour is 0x80000000 + its index; a plain one is 0x00BBGGRR.
+    return colour & 0x80000000 ? GetSysColor(colour & 0xFF) : COLORREF(colour & 0xFFFFFF);
+}
+
 TFontSpec FontSpecFromRecord(const TFontRecord& record) {
     TFontSpec font;
     if (!record.face.empty()) font.face = record.face;
     if (record.size > 0) font.points = record.size;
-    // A system colour is 0x80000000 + its index; a plain one is 0x00BBGGRR.
-    font.color =
-        record.color & 0x80000000 ? GetSysColor(record.color & 0xFF) : COLORREF(record.color & 0xFFFFFF);
+    font.color = ColourFromRecord(record.color);
     font.bold = record.style & 1;
     font.italic = record.style & 2;
     font.underline = record.style & 4;

@@ -39,6 +39,9 @@ struct TFontSpec {
 
 GdiObject CreateFontFromSpec(const TFontSpec& font);
 
+// A package colour: 0x00BBGGRR, or a system colour as 0x80000000 + its index.
+COLORREF ColourFromRecord(int32_t colour);
+
 // The form's font description of a package font record; an empty face or size keeps
 // the default.
 TFontSpec FontSpecFromRecord(const TFontRecord& record);

@@ -147,6 +147,8 @@ void TInstallationRun::CreateProgressWindow() {
     progressWindow_->SetCaption(TApplication::Instance().Title());
     progressWindow_->SetCancelCaption(ctx_.engine.languages->Text(kMsgCancel));
     progressWindow_->OnCancel = [this] { CloseRequest(); };
+    // Over a background window the progress window stays on top of it.
+    if (ctx_.backWindow) progressWindow_->SetTopMost(true);
     const bool billboards = !ctx_.engine.package->billboards.empty();
     progressWindow_->CentreOnScreen(true, !billboards);
     if (billboards)
@@ -263,7 +265,9 @@ void TInstallationRun::RunInstallation() {
     if (!engine_->GetAppManagerArgs().empty()) {
         if (progressOnPage_ && ctx_.wizard) ShowWindow(ctx_.wizard, SW_HIDE);
         if (progressWindow_) progressWindow_->Hide();
+        if (ctx_.backWindow) ShowWindow(ctx_.backWindow, SW_HIDE);
         engine_->RunAppManager();
+        if (ctx_.backWindow && !IsWindowVisible(ctx_.backWindow)) ShowWindow(ctx_.backWindow, SW_SHOW);
         if (ctx_.flags.removeDeviceFiles) engine_->DeleteCarrierFiles();
     }
 

@@ -1,6 +1,7 @@
 #include "ui/Picture.h"
 
 #include "core/Stream.h"
+#include "core/SystemLibrary_win.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -48,6 +49,13 @@ GdiObject LoadPictureFile(const std::string& path) {
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return GdiObject(bitmap);
+}
+
+// Looked up because the Windows 95 family lacks it; msimg32, which exports the same
+// routine, is not a KnownDLL and stays unloaded.
+TransparentBltFn TransparentCopy() {
+    static const auto fn = ProcAddress<TransparentBltFn>(GetModuleHandleA("gdi32.dll"), "GdiTransparentBlt");
+    return fn;
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {

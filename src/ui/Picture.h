@@ -11,6 +11,10 @@ namespace cvn {
 // empty handle when the file is missing or not a picture.
 GdiObject LoadPictureFile(const std::string& path);
 
+// gdi32's own transparent copy (null where the system lacks it).
+using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
+TransparentBltFn TransparentCopy();
+
 // Width and height of a bitmap; zero for none.
 SIZE BitmapSize(HBITMAP bitmap);
 

@@ -6,6 +6,7 @@
 #include "script/Languages.h"
 #include "script/Variables.h"
 #include "ui/Application.h"
+#include "ui/BackWindow.h"
 #include "ui/DirectorySel.h"
 
 namespace cvn {
@@ -49,14 +50,20 @@ TfrmSetupMain::~TfrmSetupMain() {
     DestroyForm();
 }
 
-bool TfrmSetupMain::Create() {
-    if (!CreateForm(nullptr, TBorder::Dialog, 341, 80, TApplication::Instance().Title())) return false;
-    SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) | WS_MINIMIZEBOX);
+bool TfrmSetupMain::Create(TfrmBackWindow* backWindow) {
+    backWindow_ = backWindow;
+    if (!CreateForm(backWindow ? backWindow->Handle() : nullptr, TBorder::Dialog, 341, 80,
+                    TApplication::Instance().Title()))
+        return false;
+    // Over a background window the wizard has a caption bar only: the background takes the close box.
+    if (!backWindow)
+        SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) | WS_MINIMIZEBOX);
     SetFont(FontSpecFromRecord(wizardContext_.package->Settings().appearance.setupFont));
     CentreOnScreen();
     formContainer_ = std::make_unique<TFormContainer>(Handle());
 
     installationContext_.wizard = Handle();
+    installationContext_.backWindow = backWindow ? backWindow->Handle() : nullptr;
     installationContext_.showInstallPage = [this] { return wizard_->ShowDialog("INSTALL"); };
     installationContext_.reportProgress = [this](int kind, const std::string& text, int value) {
         wizard_->ReportProgress(kind, text, value);
@@ -69,8 +76,12 @@ bool TfrmSetupMain::Create() {
 
 void TfrmSetupMain::FormCloseQuery(bool& canClose) {
     // An accepted close ends the message loop; the windows go when the run has ended.
-    wizard_->CloseQuery();
+    // Over a background window the close request of the whole setup goes through it.
     canClose = false;
+    if (backWindow_)
+        backWindow_->Close();
+    else
+        wizard_->CloseQuery();
 }
 
 LRESULT TfrmSetupMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
@@ -125,6 +136,10 @@ bool TfrmSetupMain::WizardVisible() const {
 
 void TfrmSetupMain::SetApplicationTitle(const std::string& title) {
     TApplication::Instance().SetTitle(title);
+}
+
+void TfrmSetupMain::RefreshBackground(const std::string& caption, bool repaint) {
+    if (backWindow_) backWindow_->Refresh(caption, repaint);
 }
 
 void TfrmSetupMain::FitClientSize(int width, int height) {

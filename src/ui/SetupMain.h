@@ -10,6 +10,8 @@
 
 namespace cvn {
 
+class TfrmBackWindow;
+
 // The setup's main window: the package's pages are built on it at run time and its
 // rules live in TWizard; this form is the wizard's windows.
 class TfrmSetupMain final : public TForm, public TWizardView {
@@ -17,7 +19,8 @@ public:
     TfrmSetupMain(TWizardContext wizard, TInstallationRunContext installation);
     ~TfrmSetupMain() override;
 
-    bool Create();
+    // With a background window the wizard is owned by it and sends it its close requests.
+    bool Create(TfrmBackWindow* backWindow = nullptr);
     void StartWizard() { wizard_->StartWizard(); }
     TWizard& Wizard() { return *wizard_; }
     TInstallationRun& Installation() { return *installation_; }
@@ -33,6 +36,7 @@ public:
     bool WizardVisible() const override;
     void SetCaption(const std::string& caption) override { TForm::SetCaption(caption); }
     void SetApplicationTitle(const std::string& title) override;
+    void RefreshBackground(const std::string& caption, bool repaint) override;
     void FitClientSize(int width, int height) override;
     void FocusFirstControl(TWizardPanel& panel) override;
     bool AskYesNo(const std::string& text) override;
@@ -67,6 +71,7 @@ private:
     std::unique_ptr<TfrmSecondaryDialog> secondary_;
     std::unique_ptr<TInstallationRun> installation_;
     std::unique_ptr<TWizard> wizard_;
+    TfrmBackWindow* backWindow_ = nullptr;
 };
 
 } // namespace cvn

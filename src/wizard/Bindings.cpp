@@ -46,9 +46,11 @@ template <class F> void TWizard::ForEachRefreshed(F f) {
 }
 
 void TWizard::RefreshControls(TWizardPanel& container, bool init, const std::string& variableName, int role,
-                              bool) {
+                              bool repaintBackground) {
     if (!currentDialog_) return;
-    view_->SetApplicationTitle(Expand(ctx_.package->Settings().appearance.windowTitle));
+    const std::string title = Expand(ctx_.package->Settings().appearance.windowTitle);
+    view_->SetApplicationTitle(title);
+    view_->RefreshBackground(title, repaintBackground);
     view_->SetCaption(Expand(currentDialog_->caption, true));
     if (secondaryShowing_) view_->SetSecondaryCaption(Expand(secondaryCaption_, true));
     const bool folderVariable = !variableName.empty() && ctx_.variables->IsFolderVariable(variableName);

@@ -34,6 +34,11 @@ public:
     virtual bool WizardVisible() const = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual void SetApplicationTitle(const std::string& title) = 0;
+    // The background window's caption and, when asked, its repaint; nothing without one.
+    virtual void RefreshBackground(const std::string& caption, bool repaint) {
+        (void)caption;
+        (void)repaint;
+    }
     // Sets the client size when it differs and centres the wizard on the screen.
     virtual void FitClientSize(int width, int height) = 0;
     virtual void FocusFirstControl(TWizardPanel& panel) = 0;

@@ -30,6 +30,7 @@ TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host) 
 
 int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host) {
     TInstallationRunContext context = InstallationContext(run, host);
+    context.internet = run.internet.get();
     // A package without pages installs at once, then the program ends.
     TInstallationRun installation(std::move(context));
     installation.RunInstallation();
@@ -53,6 +54,7 @@ int RunWizard(TSetupRun& run, TStartupHost& host) {
     wizard.facts.archiveOffset = int32_t(run.Layout().archiveOffset);
     wizard.facts.executablePath = host.ExecutablePath();
     wizard.facts.applicationTitle = TApplication::Instance().Title();
+    wizard.internet = run.internet.get();
     bool ok = false;
     // With the background-window flag the background comes first and owns the wizard.
     std::unique_ptr<TfrmBackWindow> back;

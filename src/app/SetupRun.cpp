@@ -14,6 +14,15 @@ TSetupRun::~TSetupRun() {
     CleanUp();
 }
 
+void TSetupRun::InstallInternetCommands(std::unique_ptr<THttpNetwork> network,
+                                        std::unique_ptr<THttpsClient> secure, std::function<void()> pump) {
+    httpNetwork = std::move(network);
+    httpsClient = std::move(secure);
+    internet = std::make_unique<TInternetCommands>(interpreter.Commands(), *httpNetwork, std::move(pump),
+                                                   httpsClient.get());
+    internet->Install(interpreter);
+}
+
 void TSetupRun::CleanUp() {
     package = TPackage{};
     for (const auto& path : extractedSupportFiles)

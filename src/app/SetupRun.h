@@ -5,11 +5,13 @@
 #include "package/PackageReader.h"
 #include "script/CommandPlatform.h"
 #include "script/Condition.h"
+#include "script/InternetCommands.h"
 #include "script/Interpreter.h"
 #include "script/Languages.h"
 #include "script/Selection.h"
 #include "script/Variables.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,15 @@ public:
     // The first and the last wizard page; empty when the package has no page.
     std::string firstPageName;
     std::string lastPageName;
+
+    // The internet commands of the run's scripts, owned here so that the wizard can be
+    // their download display; null until InstallInternetCommands.
+    std::unique_ptr<THttpNetwork> httpNetwork;
+    std::unique_ptr<THttpsClient> httpsClient;
+    std::unique_ptr<TInternetCommands> internet;
+    // pump handles window messages while a request waits.
+    void InstallInternetCommands(std::unique_ptr<THttpNetwork> network, std::unique_ptr<THttpsClient> secure,
+                                 std::function<void()> pump);
 
     const TStartupFlags& Flags() const { return reader->Flags(); }
     const TPackageLayout& Layout() const { return reader->Layout(); }

@@ -81,9 +81,18 @@ std::string InstallDriveName(const std::string& path) {
 
 TInstallationRun::TInstallationRun(TInstallationRunContext context) : ctx_(std::move(context)) {
     ctx_.engine.ui = this;
+    if (ctx_.internet) {
+        download_.reportProgress = [this](int kind, const std::string& text, int value) {
+            if (progressWindow_) progressWindow_->Progress(kind, text, value);
+        };
+        ctx_.internet->downloadDisplay = &download_;
+    }
 }
 
-TInstallationRun::~TInstallationRun() = default;
+TInstallationRun::~TInstallationRun() {
+    if (ctx_.internet && ctx_.internet->downloadDisplay == &download_)
+        ctx_.internet->downloadDisplay = nullptr;
+}
 
 std::string TInstallationRun::Variable(const char* name) const {
     const std::string* value = ctx_.engine.variables->Store().Find(name);
@@ -313,6 +322,7 @@ bool TInstallationRun::CloseRequest() {
         return false;
     }
     if (engine_) engine_->Abort();
+    if (ctx_.internet) ctx_.internet->AbortDownload();
     terminated_ = true;
     return true;
 }

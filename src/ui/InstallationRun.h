@@ -3,6 +3,7 @@
 #include "install/CorvaneInstall.h"
 #include "install/InstallContext.h"
 #include "install/InstallUi.h"
+#include "script/InternetCommands.h"
 #include "ui/CopyingFiles.h"
 #include "ui/Form.h"
 
@@ -37,6 +38,9 @@ struct TInstallationRunContext {
     std::function<bool()> closeRequest;
     // Maintenance mode: works out which components are being added.
     std::function<void()> computeAddedComponents;
+    // Set only without a wizard (which is the download display otherwise): a Download
+    // then shows on the copying-files window and its Cancel ends the download.
+    TInternetCommands* internet = nullptr;
 };
 
 // The installation run of the wizard (the Install statement, or at once for a
@@ -101,6 +105,7 @@ private:
     bool terminated_ = false;
     bool closeScriptRun_ = false;
     bool progressOnPage_ = false;
+    TDownloadProgress download_;
 };
 
 // The install drive as messages 12 and 13 name it: the letter ("C:\Program Files" ->

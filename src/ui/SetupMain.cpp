@@ -237,6 +237,13 @@ void TfrmSetupMain::AbortInstallation() {
     if (InstallationRunning()) installation_->Engine()->Abort();
 }
 
+bool TfrmSetupMain::ReportToProgressWindow(int kind, const std::string& text, int value) {
+    TfrmCopyingFiles* window = installation_ ? installation_->ProgressWindow() : nullptr;
+    if (!window) return false;
+    window->Progress(kind, text, value);
+    return true;
+}
+
 uint64_t TfrmSetupMain::InstallDriveFreeSpace() {
     const std::string folder = wizardContext_.variables->ExpandVariables("%InstallDir%");
     uint64_t kb = 0;

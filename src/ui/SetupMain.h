@@ -54,6 +54,7 @@ public:
     bool InstallationRunning() const override;
     bool InstallationAborted() const override;
     void AbortInstallation() override;
+    bool ReportToProgressWindow(int kind, const std::string& text, int value) override;
     uint64_t InstallDriveFreeSpace() override;
     bool FileExists(const std::string& path) const override;
     bool FolderExists(const std::string& path) const override;

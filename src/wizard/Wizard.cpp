@@ -29,6 +29,12 @@ TWizard::TWizard(TWizardContext context, TWizardView& view) : ctx_(std::move(con
     ctx_.variables->Hooks().variableChanged = [this](const std::string& name, const std::string& value) {
         VariableChanged(name, value);
     };
+    if (ctx_.internet) {
+        download_.reportProgress = [this](int kind, const std::string& text, int value) {
+            Progress(kind, text, value);
+        };
+        ctx_.internet->downloadDisplay = &download_;
+    }
 }
 
 TWizard::~TWizard() {
@@ -37,6 +43,8 @@ TWizard::~TWizard() {
     hooks.executeWizardCommand = nullptr;
     hooks.returnFromInstallPage = nullptr;
     hooks.findListBox = nullptr;
+    if (ctx_.internet && ctx_.internet->downloadDisplay == &download_)
+        ctx_.internet->downloadDisplay = nullptr;
 }
 
 bool TWizard::Abandons(const TScript& script) {
@@ -364,10 +372,17 @@ bool TWizard::CloseQuery() {
     }
     tag_ = 1;
     if (view_->InstallationRunning()) view_->AbortInstallation();
+    // A download in progress holds the program in its wait; the accepted close ends it
+    // (its partial file is removed) so that the application can terminate.
+    if (ctx_.internet) ctx_.internet->AbortDownload();
     if (currentDialog_) ctx_.interpreter->RunScript(currentDialog_->leaveScript);
     if (VariableValue("%DoReboot%") == "1" && finishRequested_) view_->RestartComputer();
     view_->TerminateApplication();
     return true;
+}
+
+void TWizard::Progress(int kind, const std::string& text, int value) {
+    if (!view_->ReportToProgressWindow(kind, text, value)) ReportProgress(kind, text, value);
 }
 
 void TWizard::ReportProgress(int kind, const std::string& text, int value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "package/PackageModel.h"
+#include "script/InternetCommands.h"
 #include "script/PreInstallChecks.h"
 #include "wizard/PageRules.h"
 #include "wizard/WizardControl.h"
@@ -28,6 +29,8 @@ struct TWizardContext {
     std::string firstPageName; // empty: the package has no page
     std::string lastPageName;
     TPreInstallFacts facts; // for the checks when the wizard is created
+    // The Download command's owner; the wizard is its progress display. Null: no downloads.
+    TInternetCommands* internet = nullptr;
 };
 
 // The setup wizard without its windows: it moves between the package's pages by name
@@ -59,6 +62,9 @@ public:
     bool CloseQuery();
     // The installation's progress on the "INSTALL" page: 0 status, 1 detail, 2 position, 3 maximum.
     void ReportProgress(int kind, const std::string& text, int value);
+    // The progress sink the installation and a download report through: the
+    // copying-files window while it exists, else ReportProgress.
+    void Progress(int kind, const std::string& text, int value);
     // The first list box of the target panel with this list name, or null.
     TWizardControl* FindListBox(const std::string& name);
 
@@ -126,6 +132,7 @@ private:
     bool building_ = false;
     bool finishRequested_ = false;
     TPageAreas pageAreas_;
+    TDownloadProgress download_;
     int tag_ = 0;
 };
 

@@ -67,6 +67,8 @@ public:
     virtual bool InstallationAborted() const = 0;
     // Tells a running engine whether the close comes from FinishSetup, and stops it.
     virtual void AbortInstallation() = 0;
+    // Hands a progress report to the copying-files window; false while there is none.
+    virtual bool ReportToProgressWindow(int kind, const std::string& text, int value) = 0;
     // Free space of the install drive in units of 1024 bytes, for the free-space label:
     // 0 without a message when the drive cannot be read (the installation's own check
     // reports that), so that a half-typed folder does not end the setup.

@@ -39,6 +39,8 @@ public:
     void SetFolder(const std::string& folder) override { folder_ = folder; }
     std::string Folder() const override { return folder_; }
     void LoadTextFile(const std::string& path) override { loadedFile_ = path; }
+    void SetProgress(int position) override { progress.push_back("2:" + std::to_string(position)); }
+    void SetProgressMaximum(int maximum) override { progress.push_back("3:" + std::to_string(maximum)); }
 
     // The user types or picks.
     void UserTypes(const std::string& text) { SetText(text); }
@@ -50,6 +52,7 @@ public:
     bool enabled_ = true;
     TFontRecord font_;
     std::string loadedFile_;
+    std::vector<std::string> progress; // "kind:value" as set
 
 private:
     std::string text_;
@@ -120,6 +123,11 @@ public:
     bool InstallationRunning() const override { return false; }
     bool InstallationAborted() const override { return false; }
     void AbortInstallation() override {}
+    bool ReportToProgressWindow(int kind, const std::string&, int value) override {
+        if (!progressWindow) return false;
+        windowProgress.push_back(std::to_string(kind) + ":" + std::to_string(value));
+        return true;
+    }
     uint64_t InstallDriveFreeSpace() override { return 2048; }
     bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
     bool FolderExists(const std::string& path) const override { return folders.count(path) != 0; }
@@ -139,6 +147,8 @@ public:
     bool restarted = false;
     bool secondaryCancelled = false;
     int installations = 0;
+    bool progressWindow = false; // a copying-files window exists
+    std::vector<std::string> windowProgress;
     int panelsCreated = 0;
 };
 

@@ -1,9 +1,12 @@
+#include "script/InternetCommands.h"
 #include "script/Languages.h"
 #include "script/ScriptFixture.h"
 #include "wizard/FakeWizardView.h"
 #include "wizard/Wizard.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace cvn::test {
 namespace {
@@ -48,7 +51,7 @@ protected:
         interp.Hooks() = {};
     }
 
-    TWizard& Start() {
+    TWizard& Start(TInternetCommands* internet = nullptr) {
         TWizardContext ctx;
         ctx.package = &package;
         ctx.variables = &vars;
@@ -56,6 +59,7 @@ protected:
         ctx.languages = &languages;
         ctx.selection = &selection;
         ctx.conditions = &conditions;
+        ctx.internet = internet;
         if (auto range = FindWizardPageRange(package.dialogs)) {
             ctx.firstPageName = package.dialogs[range->first].name;
             ctx.lastPageName = package.dialogs[range->last].name;
@@ -338,6 +342,80 @@ TEST_F(Wizard, ProgressReachesTheInstallPageAndScriptsReadSelectedItemsByListNam
     Run1(St(SC::scRefreshDialog, {"0", "0"}));
     EXPECT_EQ(Ctl(3).Text(), "Now two");
     EXPECT_EQ(Ctl(0).Text(), "status"); // an unfiltered refresh shows text 1 again
+}
+
+// Hands out each reply 5 bytes at a time.
+class TReplyNetwork final : public THttpNetwork {
+public:
+    struct TConnection final : THttpConnection {
+        TReplyNetwork* net;
+        std::string reply;
+        size_t at = 0;
+        const THttpIdle* idle;
+        bool Send(const char*, size_t) override { return true; }
+        long Receive(char* buffer, size_t size) override {
+            if (net->onReceive) net->onReceive();
+            if (!(*idle)()) return -1;
+            const size_t n = std::min<size_t>({size, reply.size() - at, 5});
+            std::copy_n(reply.data() + at, n, buffer);
+            at += n;
+            return long(n);
+        }
+    };
+    std::unique_ptr<THttpConnection> Connect(const std::string&, uint16_t, const THttpIdle& idle,
+                                             std::string&) override {
+        auto c = std::make_unique<TConnection>();
+        c->net = this;
+        c->reply = reply;
+        c->idle = &idle;
+        return c;
+    }
+    std::string reply;
+    std::function<void()> onReceive;
+};
+
+TEST_F(Wizard, DownloadShowsOnTheInstallPageOrTheCopyingWindowAndAnAcceptedCloseEndsIt) {
+    package.dialogs = {Dialog("INSTALL"), Dialog("Last")};
+    package.dialogs[0].controls = {Control(14, {})};
+    TReplyNetwork net;
+    TInternetCommands internet(interp.Commands(), net, nullptr);
+    internet.Install(interp);
+    TWizard& w = Start(&internet);
+    interp.SetBusy(true); // the "INSTALL" page shows only while installing
+    ASSERT_TRUE(w.ShowDialog("INSTALL"));
+    TFakeControl& bar = Ctl(0);
+    bar.progress.clear();
+
+    // 38 header bytes, then 8 body bytes in pieces of 2, 5 and 1.
+    net.reply = "HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\n01234567";
+    Run1(St(SC::scDownload, {"http://h.example/a.bin", "C:\\a.bin"}));
+    EXPECT_EQ(pc.files["C:\\a.bin"], "01234567");
+    const std::vector<std::string> expected{"3:100", "2:25", "2:87", "2:100", "2:0"};
+    EXPECT_EQ(bar.progress, expected);
+
+    // While the copying-files window exists, it takes the reports instead.
+    view.progressWindow = true;
+    bar.progress.clear();
+    Run1(St(SC::scDownload, {"http://h.example/a.bin", "C:\\b.bin"}));
+    EXPECT_EQ(view.windowProgress, expected);
+    EXPECT_TRUE(bar.progress.empty());
+    view.progressWindow = false;
+
+    // The close box on the last page, pressed while a download waits: the download ends
+    // at once and its partial file goes.
+    ASSERT_TRUE(w.ShowDialog("Last"));
+    net.reply = "HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(5000, 'x');
+    int receives = 0;
+    net.onReceive = [&] {
+        if (++receives == 12) {
+            EXPECT_TRUE(w.CloseQuery());
+        }
+    };
+    Run1(St(SC::scDownload, {"http://h.example/big", "C:\\big"}));
+    EXPECT_TRUE(view.terminated);
+    EXPECT_EQ(receives, 12);
+    EXPECT_EQ(pc.files.count("C:\\big"), 0u);
+    EXPECT_FALSE(internet.Downloading());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "core/SystemLibrary_win.h"
 #include "script/DllCall.h"
 #include "script/HttpNetwork.h"
-#include "script/InternetCommands.h"
 #include "ui/Application.h"
 
 #include <windows.h>
@@ -33,12 +32,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         try {
             host = std::make_unique<TWinStartupHost>();
             run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
-            std::unique_ptr<THttpNetwork> network = CreateWinHttpNetwork();
-            std::unique_ptr<THttpsClient> https = CreateWinHttpsClient();
-            TInternetCommands internet(
-                run->interpreter.Commands(), *network, [] { TApplication::Instance().ProcessMessages(); },
-                https.get());
-            internet.Install(run->interpreter);
+            run->InstallInternetCommands(CreateWinHttpNetwork(), CreateWinHttpsClient(),
+                                         [] { TApplication::Instance().ProcessMessages(); });
             std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
             TDLLCall dllCall(*dllInvoke);
             dllCall.Install(run->interpreter);

@@ -67,5 +67,8 @@ std::string PathExtension(std::string_view path);
 // The folder a program or document is started in: its PathFolder, except that a
 // drive root keeps its backslash ("C:\" names the root, "C:" the drive's current folder).
 std::string StartFolder(std::string_view path);
+// A list variable holds items separated by ", "; the list commands read it with each
+// ", " turned into "|" (so a "|" already in the text also separates items).
+std::string BarredList(std::string_view text);
 
 } // namespace cvn

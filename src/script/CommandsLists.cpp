@@ -6,11 +6,7 @@
 
 namespace cvn {
 
-namespace {
-
-// A list variable holds items separated by ", "; the commands split the text after
-// each ", " has become "|" (so a "|" already in the text also separates items).
-std::vector<std::string> SplitList(std::string_view text) {
+std::string BarredList(std::string_view text) {
     std::string barred;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == ',' && i + 1 < text.size() && text[i + 1] == ' ') {
@@ -20,6 +16,14 @@ std::vector<std::string> SplitList(std::string_view text) {
             barred += text[i];
         }
     }
+    return barred;
+}
+
+namespace {
+
+// The items of a list variable.
+std::vector<std::string> SplitList(std::string_view text) {
+    const std::string barred = BarredList(text);
     std::vector<std::string> items;
     size_t start = 0;
     for (;;) {

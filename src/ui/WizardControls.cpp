@@ -338,9 +338,9 @@ void TWinControl::SetEnabled(bool enabled) {
 }
 
 void TWinControl::SetFont(const TFontRecord& font) {
-    TFontSpec spec = FontSpecFromRecord(font);
-    colour_ = spec.color;
-    font_ = CreateFontFromSpec(spec);
+    const TFontSpec face = FontSpecFromRecord(font);
+    colour_ = face.color;
+    font_ = CreateFontFromSpec(face);
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     if (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED) {
         // The item height: the text's or the check box's, whichever is larger.

@@ -1,5 +1,6 @@
 #include "wizard/Wizard.h"
 
+#include "script/Commands.h"
 #include "script/Interpreter.h"
 #include "script/Languages.h"
 #include "script/Selection.h"
@@ -251,15 +252,7 @@ void TWizard::ListOperation(uint8_t code, const std::string& name, const std::st
             break;
         case 93:
             if (cls == TControlClass::ListBox) {
-                std::string barred;
-                for (size_t i = 0; i < text.size(); ++i) {
-                    if (text[i] == ',' && i + 1 < text.size() && text[i + 1] == ' ') {
-                        barred += '|';
-                        ++i;
-                    } else {
-                        barred += text[i];
-                    }
-                }
+                const std::string barred = BarredList(text);
                 for (size_t i = 0; i < items.size(); ++i)
                     if (ComponentListContains(barred, items[i])) c.SetSelected(int(i), true);
             }

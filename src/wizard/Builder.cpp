@@ -93,7 +93,9 @@ bool TWizard::BuildControls(const std::string& prefix, TWizardPanel& parent,
             c.onEvent = [this, self] { ctx_.interpreter->RunScript(self->Definition().eventScript); };
         }
         const auto& t = def.text;
-        auto font = [&](const std::string& spec) { c.SetFont(ParseFontSpec(spec, defaultFont, keepFace)); };
+        auto font = [&](const std::string& described) {
+            c.SetFont(ParseFontSpec(described, defaultFont, keepFace));
+        };
         switch (*cls) {
         case TControlClass::Label:
         case TControlClass::Frame:

@@ -18,6 +18,7 @@ packages=(
   libxinerama1:i386 libxcomposite1:i386
   liblnk-utils                                                  # reading shortcuts in tests
   osslsigncode openssl                                          # signing setups in tests
+  libtomlplusplus-dev                                           # the authoring tool's project files
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,16 +1,27 @@
 // cvndump: prints the package appended to a setup executable as JSON.
 //
 //   cvndump [--stub-length N] FILE
+//   cvndump --project FOLDER FILE
 //
 // FILE is a setup executable with its package, or with --stub-length a bare
 // package cut from one whose stub was N bytes long (the package's offsets count
 // from the start of the executable). Exit status: 0 printed, 1 usage error or
 // unreadable file, 2 damaged package (the reason goes to stderr).
+//
+// With --project the package is written back as a project: FOLDER/project.toml
+// and the main archive's members in FOLDER/files; packing that project again
+// gives the same package bytes.
 
 #include "PackageJson.h"
+#include "Project.h"
 
 #include "core/Stream.h"
 #include "package/PackageReader.h"
+#include "package/SetupCVNZip.h"
+
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 #include <algorithm>
 #include <cstdio>
@@ -58,8 +69,77 @@ private:
 };
 
 int Usage() {
-    std::fprintf(stderr, "usage: cvndump [--stub-length N] FILE\n");
+    std::fprintf(stderr, "usage: cvndump [--stub-length N] FILE\n       cvndump --project FOLDER FILE\n");
     return 1;
+}
+
+// The name a member is saved as: the file name its file record or support file
+// gives, in a folder of its id when two members share a name.
+std::string MemberName(const cvn::TPackage& p, int32_t id, std::set<std::string>& used) {
+    std::string name;
+    for (const cvn::TFileRecord& f : p.files)
+        if (f.memberId == id && name.empty()) name = f.entry.sourceName;
+    for (const cvn::TSupportFile& f : p.supportFiles)
+        if (f.memberId == id && name.empty()) name = f.entry.sourceName;
+    size_t slash = name.find_last_of("/\\:");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") name = "member" + std::to_string(id);
+    std::string path = "files/" + name;
+    if (!used.insert(path).second) {
+        path = "files/" + std::to_string(id) + "/" + name;
+        used.insert(path);
+    }
+    return path;
+}
+
+int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::InputStream& stream,
+                       const cvn::TPackage& package, const cvn::TPackageLayout& layout) {
+    namespace fs = std::filesystem;
+    std::vector<cvn::project::TArchiveMember> members;
+    if (layout.MainArchiveInVolumes() || !package.components.empty()) {
+        for (const cvn::TComponentRecord& c : package.components)
+            if (c.archiveSize > 0) {
+                std::fprintf(stderr, "cvndump: %s: component archives are not written back as a project\n",
+                             path.c_str());
+                return 1;
+            }
+        if (layout.MainArchiveInVolumes()) {
+            std::fprintf(stderr, "cvndump: %s: volume archives are not written back as a project\n",
+                         path.c_str());
+            return 1;
+        }
+    }
+    std::error_code ec;
+    fs::create_directories(fs::path(folder) / "files", ec);
+    if (package.progress.mainArchiveSize > 0) {
+        std::set<std::string> used;
+        cvn::TSetupCVNZip zip;
+        zip.OnRestoreFile.Bind([&](int32_t id, std::string& target, bool& extract, int32_t date, int32_t&) {
+            std::string name = MemberName(package, id, used);
+            fs::create_directories((fs::path(folder) / name).parent_path(), ec);
+            target = (fs::path(folder) / name).string();
+            extract = true;
+            members.push_back({id, name, uint32_t(date)});
+        });
+        try {
+            if (!stream.Seek(layout.archiveOffset) || !zip.ExtractFromStream(stream, folder, path)) {
+                std::fprintf(stderr, "cvndump: %s: the archive could not be read\n", path.c_str());
+                return 2;
+            }
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "cvndump: %s: %s\n", path.c_str(), e.what());
+            return 2;
+        }
+    }
+    std::string text = cvn::project::WriteProject(package, members, {});
+    std::ofstream out(fs::path(folder) / "project.toml", std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "cvndump: cannot write %s/project.toml\n", folder.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -67,10 +147,12 @@ int Usage() {
 int main(int argc, char** argv) {
     uint64_t stubLength = 0;
     bool bare = false;
-    std::string path;
+    std::string path, projectFolder;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--stub-length" && i + 1 < argc) {
+        if (arg == "--project" && i + 1 < argc) {
+            projectFolder = argv[++i];
+        } else if (arg == "--stub-length" && i + 1 < argc) {
             char* end = nullptr;
             stubLength = std::strtoull(argv[++i], &end, 10);
             if (!end || *end) return Usage();
@@ -107,6 +189,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cvndump: %s: %s\n", path.c_str(), res.reason.c_str());
         return res.status == cvn::PackageStatus::Corrupted ? 2 : 1;
     }
+    if (!projectFolder.empty())
+        return WriteProjectFolder(projectFolder, path, *stream, package, reader.Layout());
     std::string text = cvn::json::Print(cvn::json::PackageToJson(package, &reader.Layout()));
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -1,6 +1,11 @@
-// cvnpack: builds a setup executable from a stub and a JSON package description.
+// cvnpack: builds a setup executable from a stub and a project file (.toml) or a
+// JSON package description.
 //
-//   cvnpack --stub STUB.exe --out SETUP.exe DESCRIPTION.json
+//   cvnpack --stub STUB.exe --out SETUP.exe PROJECT.toml|DESCRIPTION.json
+//   cvnpack --statements        prints the script reference (Markdown)
+//
+// A project's mistakes are all reported as "file:line: message", and then nothing
+// is written. docs/authoring.md describes the project file.
 //
 // The description is the package in the JSON form that cvndump prints (absent
 // fields keep their defaults), plus an optional "archives" object that says what
@@ -8,9 +13,11 @@
 // taken from the description's folder. Exit status: 0 written, 1 failure.
 
 #include "PackageJson.h"
+#include "Project.h"
 
 #include "package/CVNZipWriter.h"
 #include "package/PackageWriter.h"
+#include "package/StatementCodes.h"
 
 #include <sys/stat.h>
 
@@ -136,8 +143,43 @@ void FillFileFacts(cvn::TPackage& p, const std::vector<Member>& members) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: cvnpack --stub STUB.exe --out SETUP.exe DESCRIPTION.json\n");
+    std::fprintf(stderr, "usage: cvnpack --stub STUB.exe --out SETUP.exe PROJECT.toml|DESCRIPTION.json\n"
+                         "       cvnpack --statements\n");
     return 1;
+}
+
+// The statement table as the guide's reference: name, parameters as the script
+// text takes them, what they mean.
+void PrintStatements() {
+    std::printf("| Code | Statement | Parameters |\n|---|---|---|\n");
+    for (const cvn::StatementInfo& s : cvn::kStatementTable) {
+        std::string params = s.params.empty() ? "none" : std::string(s.params);
+        std::printf("| %d | `%s` | %s |\n", int(s.code), std::string(s.name).c_str(), params.c_str());
+    }
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A project file: the model and the main archive's members.
+void PackProject(const std::string& path, cvn::TPackage& package, cvn::TArchiveParts& parts,
+                 std::vector<Member>& allMembers) {
+    cvn::project::TProject project;
+    std::vector<std::string> errors;
+    if (!cvn::project::ReadProject(path, project, errors)) {
+        std::string all;
+        for (const std::string& e : errors)
+            all += (all.empty() ? "" : "\ncvnpack: ") + e;
+        Fail(all);
+    }
+    package = std::move(project.package);
+    if (project.members.empty()) return;
+    for (const cvn::project::TArchiveMember& m : project.members)
+        allMembers.push_back({m.id, m.file, m.date ? m.date : DosDateOf(m.file), 0});
+    parts.mainArchive = MemoryArchive(allMembers, project.headerText.empty()
+                                                      ? std::string(cvn::TCVNZipWriter::kDefaultHeaderText)
+                                                      : project.headerText);
 }
 
 } // namespace
@@ -148,7 +190,10 @@ int main(int argc, char** argv) {
         std::string arg = argv[i];
         if (arg == "--stub" && i + 1 < argc)
             stubPath = argv[++i];
-        else if (arg == "--out" && i + 1 < argc)
+        else if (arg == "--statements") {
+            PrintStatements();
+            return 0;
+        } else if (arg == "--out" && i + 1 < argc)
             outPath = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && descPath.empty())
             descPath = arg;
@@ -158,6 +203,21 @@ int main(int argc, char** argv) {
     if (stubPath.empty() || outPath.empty() || descPath.empty()) return Usage();
 
     try {
+        if (EndsWith(descPath, ".toml")) {
+            cvn::TPackage package;
+            cvn::TArchiveParts parts;
+            std::vector<Member> members;
+            PackProject(descPath, package, parts, members);
+            FillFileFacts(package, members);
+            std::vector<uint8_t> stub = ReadFile(stubPath);
+            std::vector<uint8_t> out;
+            std::string error;
+            if (!cvn::WritePackage(stub, package, parts, out, error)) Fail(error);
+            WriteFile(outPath, out);
+            std::printf("cvnpack: wrote %s (%zu bytes, %zu files, %zu dialogs)\n", outPath.c_str(),
+                        out.size(), package.files.size(), package.dialogs.size());
+            return 0;
+        }
         std::vector<uint8_t> descBytes = ReadFile(descPath);
         std::string error;
         std::optional<Value> desc = cvn::json::Parse(

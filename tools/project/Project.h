@@ -1,0 +1,35 @@
+#pragma once
+
+#include "package/PackageModel.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cvn::project {
+
+// A file that goes into the main archive under its member id.
+struct TArchiveMember {
+    int32_t id = 0;
+    std::string file;  // path on the authoring machine
+    uint32_t date = 0; // MS-DOS date and time; 0: the file's own
+};
+
+// What a project file describes: the package model and the main archive's members.
+struct TProject {
+    TPackage package;
+    std::vector<TArchiveMember> members;
+    std::string headerText; // empty: the archive writer's own
+};
+
+// Reads a project file (TOML, UTF-8). Every mistake found is added to `errors` as
+// "file:line: message"; false when there was any.
+bool ReadProject(const std::string& path, TProject& out, std::vector<std::string>& errors);
+
+// The project text of a package: only what differs from the defaults a project
+// gets, scripts as text. `members` name the files the archive's members were
+// saved as, relative to the project's folder.
+std::string WriteProject(const TPackage& package, const std::vector<TArchiveMember>& members,
+                         const std::string& headerText);
+
+} // namespace cvn::project

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds setup.exe (Windows) and the authoring tool cvnpack (native), packs the example
-# product of tools/cvnpack/example onto setup.exe and runs the result under Wine.
+# product of examples/wizard onto setup.exe and runs the result under Wine (CVN_EXAMPLE names
+# another project or JSON description).
 #
 # The shipped 32-bit setup.exe (build-win) runs where the host runs 32-bit code; elsewhere the
 # 64-bit build of the same code (build-win64) runs under 64-bit Wine instead, and this script
@@ -15,7 +16,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=${CVN_JOBS:-2}
-example=${CVN_EXAMPLE:-$root/tools/cvnpack/example/package.json}
+example=${CVN_EXAMPLE:-$root/examples/wizard/project.toml}
 # shellcheck source=windows-arch.sh
 . scripts/windows-arch.sh
 

@@ -1,6 +1,7 @@
 # Packs the example onto the built setup.exe, signs the result with osslsigncode and a
 # throw-away certificate, verifies the signature, and reads the package back from the
-# signed file with cvndump; packing onto the signed file must then be refused.
+# signed file with cvndump, also as a project that packs again to the same bytes as the
+# unsigned setup; packing onto the signed file must then be refused.
 # Run by ctest (the Windows tools under the emulator):
 #   cmake -DEMULATOR=... -DCVNPACK=... -DCVNDUMP=... -DSTUB=... -DEXAMPLE_DIR=...
 #         -DOPENSSL=... -DOSSLSIGNCODE=... -DWORK=... -P SignedCheck.cmake
@@ -28,7 +29,7 @@ endfunction()
 run(${OPENSSL} req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2
     -subj "/CN=Corvane Test Signer")
 must("making the test certificate")
-run(${EMULATOR} ${CVNPACK} --stub stub.exe --out setup.exe package.json)
+run(${EMULATOR} ${CVNPACK} --stub stub.exe --out setup.exe project.toml)
 must("cvnpack")
 file(SIZE ${WORK}/setup.exe packed_size)
 run(${OSSLSIGNCODE} sign -certs cert.pem -key key.pem -n "Example Notes" -in setup.exe -out signed.exe)
@@ -45,7 +46,17 @@ foreach(expected "\"softwareName\": \"Example Notes\"" "\"fileSize\": ${packed_s
   endif()
 endforeach()
 
-run(${EMULATOR} ${CVNPACK} --stub signed.exe --out again.exe package.json)
+run(${EMULATOR} ${CVNDUMP} --project back signed.exe)
+must("cvndump --project of the signed setup")
+run(${EMULATOR} ${CVNPACK} --stub stub.exe --out back.exe back/project.toml)
+must("cvnpack of the written-back project")
+file(SHA256 ${WORK}/setup.exe packed_hash)
+file(SHA256 ${WORK}/back.exe back_hash)
+if(NOT packed_hash STREQUAL back_hash)
+  message(FATAL_ERROR "the project written back from the signed setup packs to other bytes")
+endif()
+
+run(${EMULATOR} ${CVNPACK} --stub signed.exe --out again.exe project.toml)
 if(rc EQUAL 0 OR EXISTS ${WORK}/again.exe)
   message(FATAL_ERROR "cvnpack packed onto a signed stub")
 endif()

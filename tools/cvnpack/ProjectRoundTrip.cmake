@@ -1,4 +1,4 @@
-# Packs every example project, writes each package back as a project with
+# Packs every example project (and the JSON example), writes each package back as a project with
 # cvndump --project, packs that again and checks the two packages are the same
 # bytes. Run by ctest: cmake -DCVNPACK=... -DCVNDUMP=... -DEXAMPLES=... -DWORK=... -P ProjectRoundTrip.cmake
 
@@ -6,6 +6,7 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/stub.exe "MZ stand-in for the setup program\n")
 file(GLOB projects ${EXAMPLES}/*/project.toml)
+list(APPEND projects ${JSON_EXAMPLE})
 if(NOT projects)
   message(FATAL_ERROR "no example projects in ${EXAMPLES}")
 endif()

@@ -5,6 +5,8 @@
 #include "ScriptText.h"
 #include "TextEncoding.h"
 
+#include "script/Selection.h"
+
 #include <toml++/toml.h>
 
 #include <algorithm>
@@ -284,11 +286,12 @@ void AddFiles(const toml::array& list, const fs::path& base, TProject& project, 
             continue;
         }
         source = s->as_string()->get();
+        std::string declared;
+        for (const TComponentRecord& c : project.package.components)
+            declared += c.name + "|";
         for (const std::string& name : SplitComponents(entry.components)) {
-            bool known = false;
-            for (const TComponentRecord& c : project.package.components)
-                known = known || c.name == name;
-            if (!known)
+            // Compared as the installer compares them.
+            if (!ComponentListContains(declared, name))
                 ctx.Error(t->get("components") ? *t->get("components") : n, path,
                           "unknown component \"" + name + "\"");
         }

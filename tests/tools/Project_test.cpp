@@ -94,6 +94,8 @@ TEST_F(ProjectTest, LeftOutFieldsTakeTheirDefaultsAndLanguagesOnlyTheirChanges) 
     std::string path = Write("small.toml", "# the least a product says\n"
                                            "[product.settings]\n"
                                            "softwareName = \"Notes\"\n"
+                                           "[product.requirements]\n"
+                                           "minColorDepth = -1\n"
                                            "\n"
                                            "[[languages.languages]]\n"
                                            "name = \"Deutsch\"\n"
@@ -111,6 +113,7 @@ TEST_F(ProjectTest, LeftOutFieldsTakeTheirDefaultsAndLanguagesOnlyTheirChanges) 
     EXPECT_EQ(p.Settings().defaultProgramGroup, "%SoftwareName%");
     EXPECT_EQ(p.Settings().appearance.setupFont.face, "Tahoma");
     EXPECT_EQ(p.flags.writeUninstallData, 1);
+    EXPECT_EQ(p.product.requirements.minColorDepth, -1);
     ASSERT_EQ(p.languages.languages.size(), 1u);
     EXPECT_EQ(p.languages.languages[0].messages[0], "OK");
     EXPECT_EQ(p.languages.languages[0].messages[1], "Abbrechen");

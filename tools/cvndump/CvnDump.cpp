@@ -14,6 +14,7 @@
 
 #include "PackageJson.h"
 #include "Project.h"
+#include "TextEncoding.h"
 
 #include "core/Stream.h"
 #include "package/PackageReader.h"
@@ -84,6 +85,8 @@ std::string MemberName(const cvn::TPackage& p, int32_t id, std::set<std::string>
     size_t slash = name.find_last_of("/\\:");
     if (slash != std::string::npos) name = name.substr(slash + 1);
     if (name.empty() || name == "." || name == "..") name = "member" + std::to_string(id);
+    // The project names its files in UTF-8, as it writes every text.
+    name = cvn::project::AnsiToUtf8(name);
     std::string path = "files/" + name;
     if (!used.insert(path).second) {
         path = "files/" + std::to_string(id) + "/" + name;

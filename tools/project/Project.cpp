@@ -154,7 +154,7 @@ void IntegerFromToml(const toml::node& n, Int& x, const std::string& path, TCont
     // (colours and processor sets read more naturally that way).
     using Wide = std::conditional_t<std::is_same_v<Int, int32_t>, uint32_t, Int>;
     if (d < int64_t(std::numeric_limits<Int>::min()) ||
-        uint64_t(d) > uint64_t(std::numeric_limits<Wide>::max()))
+        (d > 0 && uint64_t(d) > uint64_t(std::numeric_limits<Wide>::max())))
         return ctx.Error(n, path, "number out of range");
     x = d < 0 ? Int(d) : Int(Wide(uint64_t(d)));
 }

@@ -85,11 +85,7 @@ using Log = std::vector<std::string>;
 class InstallationSequence : public ScriptFixture {
 protected:
     InstallationSequence() : languages(vars) {
-        TLanguage english;
-        english.name = "English";
-        english.isDefault = 1;
-        for (int i = 0; i < kMessageCount; ++i)
-            english.messages[size_t(i)] = "message " + std::to_string(i);
+        TLanguage english = NumberedEnglish();
         english.messages[9] = "Stop copying?";
         english.messages[12] = "Drive <drive> cannot be read.";
         english.messages[13] = "Drive <drive> is full.";

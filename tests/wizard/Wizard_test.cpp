@@ -40,13 +40,8 @@ TControlDefinition Control(uint8_t kind, std::vector<std::string> texts, std::st
 class Wizard : public ScriptFixture {
 protected:
     Wizard() : languages(vars) {
-        TLanguage english;
-        english.name = "English";
-        english.isDefault = 1;
-        for (int i = 0; i < kMessageCount; ++i)
-            english.messages[size_t(i)] = "message " + std::to_string(i);
         TLanguageSection section;
-        section.languages = {english};
+        section.languages = {NumberedEnglish()};
         languages.Load(std::move(section));
         interp.Hooks() = {};
     }

@@ -101,6 +101,40 @@ TEST_F(Wizard, PagesFollowPackageOrderSkippingStylesAndResumeAfterInstallPage) {
     EXPECT_EQ(w.CurrentDialogName(), "Finish");
 }
 
+TEST_F(Wizard, ComponentListItemsCarryTheirPictureSizeAndChoice) {
+    auto component = [](std::string name, std::string picture) {
+        TComponentRecord c;
+        c.name = std::move(name);
+        c.iconFile = std::move(picture);
+        return c;
+    };
+    package.components = {component("Main", "main.bmp"), component("Help", ""),
+                          component("Extras", "gone.bmp"), component("Tools", "tools.bmp")};
+    TFileRecord file;
+    file.fileSize = 5000;
+    file.entry.components = "Main";
+    package.files = {file};
+    vars.Program().tempSetupDir = "C:\\Temp\\cvn";
+    view.files = {"C:\\Temp\\cvn\\main.bmp", "C:\\Temp\\cvn\\tools.bmp"};
+    selection.SetCurrent("Main|Tools", false);
+    package.dialogs = {Dialog("Parts")};
+    package.dialogs[0].controls = {Control(6, {}, {}, 4)};
+    Start();
+    // The pictures that exist, in package order, are the list's pictures 1 and 2.
+    EXPECT_EQ(view.componentPictures,
+              (std::vector<std::string>{"C:\\Temp\\cvn\\main.bmp", "C:\\Temp\\cvn\\tools.bmp"}));
+    const std::vector<TItemObject> items = Ctl(0).ItemObjects();
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].imageIndex, 1);
+    EXPECT_EQ(items[1].imageIndex, -1);
+    EXPECT_EQ(items[2].imageIndex, -1);
+    EXPECT_EQ(items[3].imageIndex, 2);
+    EXPECT_EQ(items[0].size, 5000);
+    EXPECT_EQ(items[0].state, 1);
+    EXPECT_EQ(items[1].state, 0);
+    EXPECT_EQ(items[3].state, 1);
+}
+
 TEST_F(Wizard, PageChangeRunsTheFourScriptsInOrderAndStoresTheOldPage) {
     package.dialogs = {Dialog("One"), Dialog("Two")};
     package.dialogs[0].leaveScript = Mark("leave1");

@@ -277,8 +277,9 @@ void TInstallationRun::RunInstallation() {
         if (ctx_.backWindow) ShowWindow(ctx_.backWindow, SW_HIDE);
         engine_->RunAppManager();
         if (ctx_.backWindow && !IsWindowVisible(ctx_.backWindow)) ShowWindow(ctx_.backWindow, SW_SHOW);
-        if (ctx_.flags.removeDeviceFiles) engine_->DeleteCarrierFiles();
     }
+    // A device-only install leaves nothing on the PC, whether or not a manager took the files.
+    if (ctx_.flags.removeDeviceFiles) engine_->DeleteCarrierFiles();
 
     if (!engine_->Aborted() && !terminated_) {
         if (RunEventScriptAbandons(kScriptAfterCopy)) {

@@ -52,36 +52,36 @@ public:
     // CeGetStoreInformation: free bytes of the object store.
     virtual bool GetFreeStorage(uint64_t& bytes) = 0;
 
-    virtual TDeviceHandle CreateFile(const std::string& path, TDeviceOpen how) = 0;
+    virtual TDeviceHandle CeCreateFile(const std::string& path, TDeviceOpen how) = 0;
     // The number of bytes read or written; -1 on failure.
-    virtual int64_t ReadFile(TDeviceHandle file, void* buffer, uint32_t n) = 0;
-    virtual int64_t WriteFile(TDeviceHandle file, const void* data, uint32_t n) = 0;
-    virtual bool CloseHandle(TDeviceHandle handle) = 0;
+    virtual int64_t CeReadFile(TDeviceHandle file, void* buffer, uint32_t n) = 0;
+    virtual int64_t CeWriteFile(TDeviceHandle file, const void* data, uint32_t n) = 0;
+    virtual bool CeCloseHandle(TDeviceHandle handle) = 0;
     // CeSetFilePointer with origin 0 start, 1 current, 2 end; the new position or -1.
-    virtual int64_t SetFilePointer(TDeviceHandle file, int64_t distance, int origin) = 0;
-    virtual int64_t GetFileSize(TDeviceHandle file) = 0;
+    virtual int64_t CeSetFilePointer(TDeviceHandle file, int64_t distance, int origin) = 0;
+    virtual int64_t CeGetFileSize(TDeviceHandle file) = 0;
     // CeFindFirstFile + CeFindClose: something matches the name or pattern.
     virtual bool FindAny(const std::string& pattern) = 0;
-    virtual bool CreateDirectory(const std::string& path) = 0;
-    virtual bool RemoveDirectory(const std::string& path) = 0;
-    virtual bool CopyFile(const std::string& from, const std::string& to) = 0; // replaces
-    virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
-    virtual bool DeleteFile(const std::string& path) = 0;
+    virtual bool CeCreateDirectory(const std::string& path) = 0;
+    virtual bool CeRemoveDirectory(const std::string& path) = 0;
+    virtual bool CeCopyFile(const std::string& from, const std::string& to) = 0; // replaces
+    virtual bool CeMoveFile(const std::string& from, const std::string& to) = 0;
+    virtual bool CeDeleteFile(const std::string& path) = 0;
     // CeCreateProcess; empty parameters are passed as none.
-    virtual bool CreateProcess(const std::string& program, const std::string& parameters) = 0;
+    virtual bool CeCreateProcess(const std::string& program, const std::string& parameters) = 0;
 
     // The predefined device key of a root.
     virtual TDeviceHandle RootKey(TRegRoot root) = 0;
-    virtual bool RegOpenKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) = 0;
-    virtual bool RegCreateKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) = 0;
-    virtual bool RegCloseKey(TDeviceHandle key) = 0;
-    virtual bool RegDeleteKey(TDeviceHandle parent, const std::string& path) = 0;
-    virtual bool RegDeleteValue(TDeviceHandle key, const std::string& name) = 0;
+    virtual bool CeRegOpenKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) = 0;
+    virtual bool CeRegCreateKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) = 0;
+    virtual bool CeRegCloseKey(TDeviceHandle key) = 0;
+    virtual bool CeRegDeleteKey(TDeviceHandle parent, const std::string& path) = 0;
+    virtual bool CeRegDeleteValue(TDeviceHandle key, const std::string& name) = 0;
     // CeRegQueryValueEx: type and size (no data) when `data` is null, else both.
-    virtual bool RegQueryValue(TDeviceHandle key, const std::string& name, uint32_t& type,
-                               std::vector<uint8_t>* data) = 0;
-    virtual bool RegSetValue(TDeviceHandle key, const std::string& name, uint32_t type,
-                             const std::vector<uint8_t>& data) = 0;
+    virtual bool CeRegQueryValue(TDeviceHandle key, const std::string& name, uint32_t& type,
+                                 std::vector<uint8_t>* data) = 0;
+    virtual bool CeRegSetValue(TDeviceHandle key, const std::string& name, uint32_t type,
+                               const std::vector<uint8_t>& data) = 0;
 
     // A UTF-16 text of the device (little-endian bytes up to a zero pair) in the
     // program's code page.

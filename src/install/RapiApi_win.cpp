@@ -162,7 +162,7 @@ public:
         return true;
     }
 
-    TDeviceHandle CreateFile(const std::string& path, TDeviceOpen how) override {
+    TDeviceHandle CeCreateFile(const std::string& path, TDeviceOpen how) override {
         auto fn = Get<CeCreateFileFn>("CeCreateFile");
         if (!fn) return kNoDeviceHandle;
         DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
@@ -180,24 +180,24 @@ public:
         return h == INVALID_HANDLE_VALUE ? kNoDeviceHandle : reinterpret_cast<TDeviceHandle>(h);
     }
 
-    int64_t ReadFile(TDeviceHandle file, void* buffer, uint32_t n) override {
+    int64_t CeReadFile(TDeviceHandle file, void* buffer, uint32_t n) override {
         auto fn = Get<CeReadFileFn>("CeReadFile");
         DWORD done = 0;
         return fn && fn(H(file), buffer, n, &done, nullptr) ? int64_t(done) : -1;
     }
 
-    int64_t WriteFile(TDeviceHandle file, const void* data, uint32_t n) override {
+    int64_t CeWriteFile(TDeviceHandle file, const void* data, uint32_t n) override {
         auto fn = Get<CeWriteFileFn>("CeWriteFile");
         DWORD done = 0;
         return fn && fn(H(file), data, n, &done, nullptr) ? int64_t(done) : -1;
     }
 
-    bool CloseHandle(TDeviceHandle handle) override {
+    bool CeCloseHandle(TDeviceHandle handle) override {
         auto fn = Get<CeCloseHandleFn>("CeCloseHandle");
         return fn && fn(H(handle));
     }
 
-    int64_t SetFilePointer(TDeviceHandle file, int64_t distance, int origin) override {
+    int64_t CeSetFilePointer(TDeviceHandle file, int64_t distance, int origin) override {
         auto fn = Get<CeSetFilePointerFn>("CeSetFilePointer");
         if (!fn) return -1;
         LONG high = LONG(distance >> 32);
@@ -206,7 +206,7 @@ public:
         return int64_t((uint64_t(uint32_t(high)) << 32) | low);
     }
 
-    int64_t GetFileSize(TDeviceHandle file) override {
+    int64_t CeGetFileSize(TDeviceHandle file) override {
         auto fn = Get<CeGetFileSizeFn>("CeGetFileSize");
         if (!fn) return -1;
         DWORD high = 0;
@@ -226,28 +226,28 @@ public:
         return true;
     }
 
-    bool CreateDirectory(const std::string& path) override {
+    bool CeCreateDirectory(const std::string& path) override {
         auto fn = Get<CeCreateDirectoryFn>("CeCreateDirectory");
         return fn && fn(Wide(path).c_str(), nullptr);
     }
-    bool RemoveDirectory(const std::string& path) override {
+    bool CeRemoveDirectory(const std::string& path) override {
         auto fn = Get<CeRemoveDirectoryFn>("CeRemoveDirectory");
         return fn && fn(Wide(path).c_str());
     }
-    bool CopyFile(const std::string& from, const std::string& to) override {
+    bool CeCopyFile(const std::string& from, const std::string& to) override {
         auto fn = Get<CeCopyFileFn>("CeCopyFile");
         return fn && fn(Wide(from).c_str(), Wide(to).c_str(), FALSE);
     }
-    bool MoveFile(const std::string& from, const std::string& to) override {
+    bool CeMoveFile(const std::string& from, const std::string& to) override {
         auto fn = Get<CeMoveFileFn>("CeMoveFile");
         return fn && fn(Wide(from).c_str(), Wide(to).c_str());
     }
-    bool DeleteFile(const std::string& path) override {
+    bool CeDeleteFile(const std::string& path) override {
         auto fn = Get<CeDeleteFileFn>("CeDeleteFile");
         return fn && fn(Wide(path).c_str());
     }
 
-    bool CreateProcess(const std::string& program, const std::string& parameters) override {
+    bool CeCreateProcess(const std::string& program, const std::string& parameters) override {
         auto fn = Get<CeCreateProcessFn>("CeCreateProcess");
         if (!fn) return false;
         PROCESS_INFORMATION pi{};
@@ -270,7 +270,7 @@ public:
         return reinterpret_cast<TDeviceHandle>(key);
     }
 
-    bool RegOpenKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) override {
+    bool CeRegOpenKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) override {
         auto fn = Get<CeRegOpenKeyExFn>("CeRegOpenKeyEx");
         HKEY out = nullptr;
         if (!fn || fn(K(parent), Wide(path).c_str(), 0, KEY_ALL_ACCESS, &out) != ERROR_SUCCESS) return false;
@@ -278,7 +278,7 @@ public:
         return true;
     }
 
-    bool RegCreateKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) override {
+    bool CeRegCreateKey(TDeviceHandle parent, const std::string& path, TDeviceHandle& key) override {
         auto fn = Get<CeRegCreateKeyExFn>("CeRegCreateKeyEx");
         HKEY out = nullptr;
         DWORD disposition = 0;
@@ -289,21 +289,21 @@ public:
         return true;
     }
 
-    bool RegCloseKey(TDeviceHandle key) override {
+    bool CeRegCloseKey(TDeviceHandle key) override {
         auto fn = Get<CeRegCloseKeyFn>("CeRegCloseKey");
         return fn && fn(K(key)) == ERROR_SUCCESS;
     }
-    bool RegDeleteKey(TDeviceHandle parent, const std::string& path) override {
+    bool CeRegDeleteKey(TDeviceHandle parent, const std::string& path) override {
         auto fn = Get<CeRegDeleteKeyFn>("CeRegDeleteKey");
         return fn && fn(K(parent), Wide(path).c_str()) == ERROR_SUCCESS;
     }
-    bool RegDeleteValue(TDeviceHandle key, const std::string& name) override {
+    bool CeRegDeleteValue(TDeviceHandle key, const std::string& name) override {
         auto fn = Get<CeRegDeleteValueFn>("CeRegDeleteValue");
         return fn && fn(K(key), Wide(name).c_str()) == ERROR_SUCCESS;
     }
 
-    bool RegQueryValue(TDeviceHandle key, const std::string& name, uint32_t& type,
-                       std::vector<uint8_t>* data) override {
+    bool CeRegQueryValue(TDeviceHandle key, const std::string& name, uint32_t& type,
+                         std::vector<uint8_t>* data) override {
         auto fn = Get<CeRegQueryValueExFn>("CeRegQueryValueEx");
         if (!fn) return false;
         DWORD t = 0, size = 0;
@@ -321,8 +321,8 @@ public:
         return true;
     }
 
-    bool RegSetValue(TDeviceHandle key, const std::string& name, uint32_t type,
-                     const std::vector<uint8_t>& data) override {
+    bool CeRegSetValue(TDeviceHandle key, const std::string& name, uint32_t type,
+                       const std::vector<uint8_t>& data) override {
         auto fn = Get<CeRegSetValueExFn>("CeRegSetValueEx");
         return fn &&
                fn(K(key), Wide(name).c_str(), 0, type, data.data(), DWORD(data.size())) == ERROR_SUCCESS;

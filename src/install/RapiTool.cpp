@@ -244,16 +244,16 @@ void TRapiTool::Probe() {
     isXScale_ = false;
     const std::string probe = "\\cVN.exe";
     TDeviceHandle file =
-        Can("CeCreateFile") ? api_->CreateFile(probe, TDeviceOpen::CreateForWriting) : kNoDeviceHandle;
+        Can("CeCreateFile") ? api_->CeCreateFile(probe, TDeviceOpen::CreateForWriting) : kNoDeviceHandle;
     if (file == kNoDeviceHandle) return;
     std::span<const uint8_t> image = DeviceProbeImage(ProcessorFamilyOf(GetProcessorType()));
     if (!image.empty() &&
-        api_->WriteFile(file, image.data(), uint32_t(image.size())) != int64_t(image.size())) {
-        api_->CloseHandle(file);
-        api_->DeleteFile(probe);
+        api_->CeWriteFile(file, image.data(), uint32_t(image.size())) != int64_t(image.size())) {
+        api_->CeCloseHandle(file);
+        api_->CeDeleteFile(probe);
         return;
     }
-    api_->CloseHandle(file);
+    api_->CeCloseHandle(file);
     if (!RunOnDevice(probe, "")) return;
     const std::string key = "Software\\Tarrow\\Corvane";
     if (!OpenDeviceKey(TRegRoot::LocalMachine, key, true)) return;
@@ -377,10 +377,10 @@ bool TRapiTool::DeviceFileInfo(const std::string& path, int kind, std::string& t
     case 0:
     case 4: {
         if (!connected_ || !Can("CeCreateFile")) return false;
-        TDeviceHandle h = api_->CreateFile(path, TDeviceOpen::ReadExisting);
+        TDeviceHandle h = api_->CeCreateFile(path, TDeviceOpen::ReadExisting);
         if (h == kNoDeviceHandle) return false;
-        int64_t size = kind == 4 && Can("CeGetFileSize") ? api_->GetFileSize(h) : 0;
-        api_->CloseHandle(h);
+        int64_t size = kind == 4 && Can("CeGetFileSize") ? api_->CeGetFileSize(h) : 0;
+        api_->CeCloseHandle(h);
         if (size < 0) return false;
         number = uint64_t(size);
         return true;
@@ -395,27 +395,27 @@ bool TRapiTool::DeviceExists(const std::string& path) {
 }
 
 bool TRapiTool::CreateDeviceFolder(const std::string& path) {
-    return connected_ && Can("CeCreateDirectory") && api_->CreateDirectory(path);
+    return connected_ && Can("CeCreateDirectory") && api_->CeCreateDirectory(path);
 }
 
 bool TRapiTool::RemoveDeviceFolder(const std::string& path) {
-    return connected_ && Can("CeRemoveDirectory") && api_->RemoveDirectory(path);
+    return connected_ && Can("CeRemoveDirectory") && api_->CeRemoveDirectory(path);
 }
 
 bool TRapiTool::RunOnDevice(const std::string& program, const std::string& parameters) {
-    return connected_ && Can("CeCreateProcess") && api_->CreateProcess(program, parameters);
+    return connected_ && Can("CeCreateProcess") && api_->CeCreateProcess(program, parameters);
 }
 
 bool TRapiTool::CopyOnDevice(const std::string& from, const std::string& to) {
-    return connected_ && Can("CeCopyFile") && api_->CopyFile(from, to);
+    return connected_ && Can("CeCopyFile") && api_->CeCopyFile(from, to);
 }
 
 bool TRapiTool::MoveOnDevice(const std::string& from, const std::string& to) {
-    return connected_ && Can("CeMoveFile") && api_->MoveFile(from, to);
+    return connected_ && Can("CeMoveFile") && api_->CeMoveFile(from, to);
 }
 
 bool TRapiTool::DeleteOnDevice(const std::string& path) {
-    return connected_ && Can("CeDeleteFile") && api_->DeleteFile(path);
+    return connected_ && Can("CeDeleteFile") && api_->CeDeleteFile(path);
 }
 
 bool TRapiTool::CopyStream(const std::function<int64_t(void*, uint32_t)>& read,
@@ -438,34 +438,34 @@ bool TRapiTool::CopyToDevice(const std::string& pcPath, const std::string& devic
     if (!connected_ || !Can("CeCreateFile") || !Can("CeWriteFile")) return false;
     auto in = FileInputStream::Open(pcPath);
     if (!in) return false;
-    TDeviceHandle target = api_->CreateFile(devicePath, TDeviceOpen::CreateForWriting);
+    TDeviceHandle target = api_->CeCreateFile(devicePath, TDeviceOpen::CreateForWriting);
     if (target == kNoDeviceHandle) return false;
     const bool ok =
         CopyStream([&](void* b, uint32_t n) { return int64_t(in->Read(b, n)); },
-                   [&](const void* b, uint32_t n) { return api_->WriteFile(target, b, n); }, in->Size());
-    api_->CloseHandle(target);
+                   [&](const void* b, uint32_t n) { return api_->CeWriteFile(target, b, n); }, in->Size());
+    api_->CeCloseHandle(target);
     return ok;
 }
 
 bool TRapiTool::CopyFromDevice(const std::string& devicePath, const std::string& pcPath) {
     if (!connected_ || !Can("CeCreateFile") || !Can("CeReadFile") || !Can("CeGetFileSize")) return false;
-    TDeviceHandle source = api_->CreateFile(devicePath, TDeviceOpen::ReadExisting);
+    TDeviceHandle source = api_->CeCreateFile(devicePath, TDeviceOpen::ReadExisting);
     if (source == kNoDeviceHandle) return false;
-    const int64_t size = api_->GetFileSize(source);
+    const int64_t size = api_->CeGetFileSize(source);
     auto out = size >= 0 ? CreateOutputFile(pcPath) : nullptr;
-    const bool ok = out && CopyStream([&](void* b, uint32_t n) { return api_->ReadFile(source, b, n); },
+    const bool ok = out && CopyStream([&](void* b, uint32_t n) { return api_->CeReadFile(source, b, n); },
                                       [&](const void* b, uint32_t n) {
                                           return out->Write(b, n) ? int64_t(n) : int64_t(0);
                                       },
                                       uint64_t(size));
-    api_->CloseHandle(source);
+    api_->CeCloseHandle(source);
     return ok;
 }
 
 bool TRapiTool::OpenDeviceFile(const std::string& path, int32_t expected) {
     CloseDeviceFile();
     if (!connected_ || !Can("CeCreateFile")) return false;
-    file_ = api_->CreateFile(path, TDeviceOpen::ReadWriteAlways);
+    file_ = api_->CeCreateFile(path, TDeviceOpen::ReadWriteAlways);
     if (file_ == kNoDeviceHandle) return false;
     if (expected == 0) return true;
     std::array<uint8_t, 4> head{};
@@ -474,14 +474,14 @@ bool TRapiTool::OpenDeviceFile(const std::string& path, int32_t expected) {
 
 bool TRapiTool::CloseDeviceFile() {
     if (file_ == kNoDeviceHandle) return true;
-    const bool ok = api_->CloseHandle(file_);
+    const bool ok = api_->CeCloseHandle(file_);
     file_ = kNoDeviceHandle;
     return ok;
 }
 
 int64_t TRapiTool::ReadDeviceFileSome(void* buffer, uint32_t n) {
     if (file_ == kNoDeviceHandle || !Can("CeReadFile")) return -1;
-    return api_->ReadFile(file_, buffer, n);
+    return api_->CeReadFile(file_, buffer, n);
 }
 
 bool TRapiTool::ReadDeviceFile(void* buffer, uint32_t n) {
@@ -489,24 +489,24 @@ bool TRapiTool::ReadDeviceFile(void* buffer, uint32_t n) {
 }
 
 bool TRapiTool::WriteDeviceFile(const void* data, uint32_t n) {
-    return file_ != kNoDeviceHandle && Can("CeWriteFile") && api_->WriteFile(file_, data, n) == int64_t(n);
+    return file_ != kNoDeviceHandle && Can("CeWriteFile") && api_->CeWriteFile(file_, data, n) == int64_t(n);
 }
 
 int64_t TRapiTool::GetDeviceFilePos() {
     if (file_ == kNoDeviceHandle || !Can("CeSetFilePointer")) return -1;
-    return api_->SetFilePointer(file_, 0, 1);
+    return api_->CeSetFilePointer(file_, 0, 1);
 }
 
 int64_t TRapiTool::GetDeviceFileSize() {
     if (file_ == kNoDeviceHandle || !Can("CeGetFileSize")) return -1;
-    return api_->GetFileSize(file_);
+    return api_->CeGetFileSize(file_);
 }
 
 bool TRapiTool::SeekDeviceFile(int64_t position, int origin) {
     // The tool's origins (0 start, 1 end, 2 current) in the library's numbering.
     static constexpr int kLibraryOrigin[] = {0, 2, 1};
     if (file_ == kNoDeviceHandle || origin < 0 || origin > 2 || !Can("CeSetFilePointer")) return false;
-    return api_->SetFilePointer(file_, position, kLibraryOrigin[origin]) >= 0;
+    return api_->CeSetFilePointer(file_, position, kLibraryOrigin[origin]) >= 0;
 }
 
 // --- device registry ------------------------------------------------------------------
@@ -521,8 +521,8 @@ bool TRapiTool::OpenDeviceKey(TRegRoot root, const std::string& path, bool creat
         return true;
     }
     TDeviceHandle key = kNoDeviceHandle;
-    const bool ok = create ? Can("CeRegCreateKeyEx") && api_->RegCreateKey(rootKey, path, key)
-                           : Can("CeRegOpenKeyEx") && api_->RegOpenKey(rootKey, path, key);
+    const bool ok = create ? Can("CeRegCreateKeyEx") && api_->CeRegCreateKey(rootKey, path, key)
+                           : Can("CeRegOpenKeyEx") && api_->CeRegOpenKey(rootKey, path, key);
     if (!ok) return false;
     key_ = key;
     keyIsRoot_ = false;
@@ -531,37 +531,37 @@ bool TRapiTool::OpenDeviceKey(TRegRoot root, const std::string& path, bool creat
 
 bool TRapiTool::CloseDeviceKey() {
     if (key_ == kNoDeviceHandle) return true;
-    const bool ok = keyIsRoot_ || (Can("CeRegCloseKey") && api_->RegCloseKey(key_));
+    const bool ok = keyIsRoot_ || (Can("CeRegCloseKey") && api_->CeRegCloseKey(key_));
     key_ = kNoDeviceHandle;
     keyIsRoot_ = false;
     return ok;
 }
 
 bool TRapiTool::DeleteDeviceKey(TRegRoot root, const std::string& path) {
-    return connected_ && Can("CeRegDeleteKey") && api_->RegDeleteKey(api_->RootKey(root), path);
+    return connected_ && Can("CeRegDeleteKey") && api_->CeRegDeleteKey(api_->RootKey(root), path);
 }
 
 bool TRapiTool::DeleteDeviceValue(const std::string& name) {
-    return key_ != kNoDeviceHandle && Can("CeRegDeleteValue") && api_->RegDeleteValue(key_, name);
+    return key_ != kNoDeviceHandle && Can("CeRegDeleteValue") && api_->CeRegDeleteValue(key_, name);
 }
 
 bool TRapiTool::DeviceValueExists(const std::string& name) {
     uint32_t type = 0;
     return key_ != kNoDeviceHandle && Can("CeRegQueryValueEx") &&
-           api_->RegQueryValue(key_, name, type, nullptr);
+           api_->CeRegQueryValue(key_, name, type, nullptr);
 }
 
 uint32_t TRapiTool::DeviceValueType(const std::string& name) {
     uint32_t type = 0;
     if (key_ == kNoDeviceHandle || !Can("CeRegQueryValueEx") ||
-        !api_->RegQueryValue(key_, name, type, nullptr))
+        !api_->CeRegQueryValue(key_, name, type, nullptr))
         return 0;
     return type;
 }
 
 bool TRapiTool::ReadValue(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) {
     if (key_ == kNoDeviceHandle || !Can("CeRegQueryValueEx")) return false;
-    return api_->RegQueryValue(key_, name, type, nullptr) && api_->RegQueryValue(key_, name, type, &data);
+    return api_->CeRegQueryValue(key_, name, type, nullptr) && api_->CeRegQueryValue(key_, name, type, &data);
 }
 
 bool TRapiTool::ReadDeviceString(const std::string& name, std::string& text) {
@@ -582,14 +582,14 @@ bool TRapiTool::ReadDeviceInteger(const std::string& name, int32_t& value) {
 
 bool TRapiTool::WriteDeviceString(const std::string& name, const std::string& text) {
     return key_ != kNoDeviceHandle && Can("CeRegSetValueEx") &&
-           api_->RegSetValue(key_, name, kDeviceRegSz, api_->DeviceBytes(text));
+           api_->CeRegSetValue(key_, name, kDeviceRegSz, api_->DeviceBytes(text));
 }
 
 bool TRapiTool::WriteDeviceInteger(const std::string& name, int32_t value) {
     const uint32_t v = uint32_t(value);
     std::vector<uint8_t> data{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
     return key_ != kNoDeviceHandle && Can("CeRegSetValueEx") &&
-           api_->RegSetValue(key_, name, kDeviceRegDword, data);
+           api_->CeRegSetValue(key_, name, kDeviceRegDword, data);
 }
 
 } // namespace cvn

@@ -214,7 +214,8 @@ protected:
     void SetUp() override {
         DeviceExe::SetUp();
         palm = folder + "\\palm";
-        CreateDirectoryA(palm.c_str(), nullptr);
+        for (const std::string& dir : {palm, palm + "\\AnnL", palm + "\\BobK"})
+            CreateDirectoryA(dir.c_str(), nullptr);
         SetText("Core", "Path", palm);
         SetText("Core", "HotSyncPath", palm + "\\HotSync.exe");
         SetText("Preferences", "LastUserName", "Ann");

@@ -7,6 +7,8 @@
 #include "install/RapiTool.h"
 #include "script/SelectionQueries.h"
 
+#include <map>
+
 using namespace cvn;
 using namespace cvn::test;
 
@@ -132,4 +134,116 @@ TEST_F(AppManagerHandOver, OnlyApplicationsWithASelectedCabinetTakePartAndOnlyTh
 
     EXPECT_EQ(manager.IniArguments(), "\"C:\\Program Files\\Acme\\Device\\Acme Tool.ini\" "
                                       "\"C:\\Program Files\\Acme\\Games\\Game_ Pro.ini\"");
+}
+
+namespace {
+
+// A device that records what is written to it and starts only a program with content;
+// the started probe reports the platform at once.
+class FakeDevice final : public TRapiApi {
+public:
+    int32_t processor = kSh4;
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::vector<uint8_t>> values; // the probe key's values
+    bool probeKeyExists = false;
+    std::string started; // the content of the program last started
+
+    bool Bind() override { return true; }
+    bool Has(const char*) override { return true; }
+    bool InitEx() override { return true; }
+    bool WaitForInit() override { return true; }
+    bool Uninit() override { return true; }
+    bool GetVersion(int32_t& major, int32_t& minor) override {
+        major = 4;
+        minor = 20;
+        return true;
+    }
+    bool GetProcessorType(int32_t& type) override {
+        type = processor;
+        return true;
+    }
+    bool GetFreeStorage(uint64_t&) override { return false; }
+    TDeviceHandle CeCreateFile(const std::string& path, TDeviceOpen) override {
+        open_ = path;
+        files[path].clear();
+        return 7;
+    }
+    int64_t CeReadFile(TDeviceHandle, void*, uint32_t) override { return -1; }
+    int64_t CeWriteFile(TDeviceHandle, const void* data, uint32_t n) override {
+        files[open_].append(static_cast<const char*>(data), n);
+        return n;
+    }
+    bool CeCloseHandle(TDeviceHandle) override { return true; }
+    int64_t CeSetFilePointer(TDeviceHandle, int64_t, int) override { return -1; }
+    int64_t CeGetFileSize(TDeviceHandle) override { return -1; }
+    bool FindAny(const std::string&) override { return false; }
+    bool CeCreateDirectory(const std::string&) override { return false; }
+    bool CeRemoveDirectory(const std::string&) override { return false; }
+    bool CeCopyFile(const std::string&, const std::string&) override { return false; }
+    bool CeMoveFile(const std::string&, const std::string&) override { return false; }
+    bool CeDeleteFile(const std::string& path) override { return files.erase(path) == 1; }
+    bool CeCreateProcess(const std::string& program, const std::string&) override {
+        started = files[program];
+        if (started.empty()) return false;
+        values["Platform"] = {'P', 0, 'P', 0, 'C', 0, 0, 0};
+        values["Finished"] = {1, 0, 0, 0};
+        return true;
+    }
+    TDeviceHandle RootKey(TRegRoot) override { return 1; }
+    bool CeRegOpenKey(TDeviceHandle, const std::string&, TDeviceHandle& key) override {
+        key = 2;
+        return probeKeyExists;
+    }
+    bool CeRegCreateKey(TDeviceHandle, const std::string&, TDeviceHandle& key) override {
+        key = 2;
+        return probeKeyExists = true;
+    }
+    bool CeRegCloseKey(TDeviceHandle) override { return true; }
+    bool CeRegDeleteKey(TDeviceHandle, const std::string&) override { return true; }
+    bool CeRegDeleteValue(TDeviceHandle, const std::string& name) override { return values.erase(name) == 1; }
+    bool CeRegQueryValue(TDeviceHandle, const std::string& name, uint32_t& type,
+                         std::vector<uint8_t>* data) override {
+        auto it = values.find(name);
+        if (it == values.end()) return false;
+        type = it->second.size() == 4 ? kDeviceRegDword : kDeviceRegSz;
+        if (data) *data = it->second;
+        return true;
+    }
+    bool CeRegSetValue(TDeviceHandle, const std::string&, uint32_t, const std::vector<uint8_t>&) override {
+        return false;
+    }
+    std::string DeviceText(const uint8_t* bytes, size_t size) override {
+        std::string text;
+        for (size_t i = 0; i + 1 < size && bytes[i]; i += 2)
+            text += char(bytes[i]);
+        return text;
+    }
+    std::vector<uint8_t> DeviceBytes(const std::string&) override { return {}; }
+
+private:
+    std::string open_;
+};
+
+} // namespace
+
+TEST(DeviceProbe, TheProcessorFamilyPicksTheImageAndAnUnknownProcessorNeverConnects) {
+    FakeDevice sh4;
+    {
+        TRapiTool tool(sh4, nullptr);
+        EXPECT_TRUE(tool.Connect(false));
+        EXPECT_EQ(tool.GetPlatform(), "PPC");
+        // The probe's file and values are gone again.
+        EXPECT_TRUE(sh4.files.empty());
+        EXPECT_TRUE(sh4.values.empty());
+    }
+    EXPECT_EQ(sh4.started.size(), 4096u);
+    EXPECT_EQ(sh4.started.substr(0, 12), "CVNPROBE SH4");
+    EXPECT_EQ(DeviceProbeImage(TProcessorFamily::Mips).size(), 4608u);
+
+    FakeDevice unknown;
+    unknown.processor = 1234;
+    TRapiTool tool(unknown, nullptr);
+    EXPECT_FALSE(tool.Connect(false));
+    EXPECT_EQ(tool.GetPlatform(), "");
+    EXPECT_EQ(unknown.files.at("\\cVN.exe"), "");
 }

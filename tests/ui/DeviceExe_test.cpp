@@ -181,12 +181,23 @@ TEST_F(DeviceExe, AScriptReadsTheDeviceAndWritesReadsAndDeletesADeviceFile) {
         St(SC::scDeviceFileDetails, {"%Size%", "\\notes.txt", "size"}),
         St(SC::scDeviceDeleteFile, {"\\notes.txt"}),
         St(SC::scDeviceFileDetails, {"%Gone%", "\\notes.txt", "EXISTENCE"}),
+        St(SC::scDeviceRegWrite, {"HKEY_LOCAL_MACHINE", "\\Software\\Tide\\", "Count", "042"}),
+        St(SC::scDeviceRegWrite, {"HKEY_LOCAL_MACHINE", "Software\\Tide", "Name", "Ann"}),
+        St(SC::scDeviceRegRead, {"%Count%", "HKEY_LOCAL_MACHINE", "Software\\Tide", "Count", "none"}),
+        St(SC::scDeviceRegDelete, {"HKEY_LOCAL_MACHINE", "Software\\Tide", "Name"}),
+        St(SC::scDeviceRegRead, {"%Name%", "HKEY_LOCAL_MACHINE", "Software\\Tide", "Name", "gone"}),
+        St(SC::scDevicePlatform, {"%Platform%"}),
         St(SC::scMessageBox,
-           {"Probe", "%Owner%|%Company%|%Version%|%Cpu%|%Free%|%Opened%|%Line%|%Size%|%Gone%"}),
+           {"Probe", "%Owner%|%Company%|%Version%|%Cpu%|%Free%|%Opened%|%Line%|%Size%|%Gone%|"
+                     "%Count%|%Name%|%Platform%"}),
     };
+    pkg.package.platforms = {{1, "PPC2002", "POCKETPC", "", 1 << 9, 0, "3.0", "3.99"},
+                             {1, "PPC2003", "POCKETPC", "", 1 << 9, 0, "4.0", "4.99"}};
     expectedBox = "box";
     Run();
-    EXPECT_EQ(shownBox, "Ann Lee|Harbour|4.20|STRONGARM|12345678|OK|hello device|14|0");
+    EXPECT_EQ(shownBox, "Ann Lee|Harbour|4.20|STRONGARM|12345678|OK|hello device|14|0|42|gone|PPC2003");
+    // The number went to the device as a 32-bit value.
+    EXPECT_NE(ReadText(device + ".reg").find("HKLM|SOFTWARE\\TIDE|Count|4|2A000000"), std::string::npos);
     // The probe took its program and its registry key away again.
     EXPECT_FALSE(PathExists(device + "\\cVN.exe"));
     EXPECT_EQ(ReadText(device + ".reg").find("TARROW"), std::string::npos);

@@ -56,9 +56,8 @@ public:
     virtual bool CreateRegistryKey(TRegRoot root, const std::string& key) = 0;
     // Opens the key (creating it when missing) and writes the value's bytes
     // (RegistryValueBytes) under its type.
-    virtual TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key,
-                                              const std::string& name, TRegistryValueType type,
-                                              const std::string& bytes) = 0;
+    virtual TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key, const std::string& name,
+                                              TRegistryValueType type, const std::string& bytes) = 0;
 
     virtual bool CreateShellLink(const TShellLinkSpec& link) = 0;
 };

@@ -116,9 +116,9 @@ void TCorvaneInstall::WriteUninstallKey(bool logValues) {
 
     bool failed = false;
     for (auto& [name, value] : UninstallKeyValues(facts)) {
-        TRegistryWrite result = ctx_.platform->WriteRegistryValue(
-            TRegRoot::LocalMachine, key, name, TRegistryValueType::String,
-            RegistryValueBytes(TRegistryValueType::String, value));
+        TRegistryWrite result =
+            ctx_.platform->WriteRegistryValue(TRegRoot::LocalMachine, key, name, TRegistryValueType::String,
+                                              RegistryValueBytes(TRegistryValueType::String, value));
         if (result != TRegistryWrite::Written) {
             failed = true;
             continue;

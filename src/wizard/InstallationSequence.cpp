@@ -144,8 +144,9 @@ void TInstallationSequence::RunInstallation() {
         view_.HideWindows(progressOnPage);
         steps_->RunAppManager();
         view_.RestoreBackground();
-        if (ctx_.flags.removeDeviceFiles) steps_->DeleteCarrierFiles();
     }
+    // A device-only install leaves nothing on the PC, whether or not a manager took the files.
+    if (ctx_.flags.removeDeviceFiles) steps_->DeleteCarrierFiles();
 
     if (!steps_->Aborted() && !terminated_) {
         if (RunEventScriptAbandons(kScriptAfterCopy)) {

@@ -72,7 +72,7 @@ public:
     void FreeBillboardWindow() override {}
     bool HasAppManagerArgs() override { return false; }
     void RunAppManager() override {}
-    void DeleteCarrierFiles() override {}
+    void DeleteCarrierFiles() override { log.push_back("delete carrier files"); }
     void Abort() override {
         log.push_back("abort");
         aborted = true;
@@ -136,6 +136,14 @@ TEST_F(InstallationSequence, RunsTheEngineStepsBetweenTheScriptsAndRemembersTheI
     run.log.clear();
     s.RunInstallation();
     EXPECT_TRUE(run.log.empty());
+
+    // A device-only install writes no uninstall data and leaves no carrier files,
+    // also when no application manager took them.
+    flags.removeDeviceFiles = 1;
+    TInstallationSequence& device = Make(flags);
+    device.RunInstallation();
+    EXPECT_EQ(run.log, (Log{"free D:", "start", "progress on page", "billboard 0", "files", "shortcuts",
+                            "registry", "remove 100", "delete carrier files", "wizard again", "end"}));
 }
 
 TEST_F(InstallationSequence, ADriveTooSmallOrUnreadableStopsBeforeTheEngine) {

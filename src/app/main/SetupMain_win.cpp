@@ -34,9 +34,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
             run->InstallInternetCommands(CreateWinHttpNetwork(), CreateWinHttpsClient(),
                                          [] { TApplication::Instance().ProcessMessages(); });
-            std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
-            TDLLCall dllCall(*dllInvoke);
-            dllCall.Install(run->interpreter);
+            InstallDllCallOnFirstUse(run->interpreter, CreateWinDllInvoke);
             exitCode = RunSetup(*run, *host);
         } catch (const std::exception& e) {
             if (host) host->CloseStartupWindows();

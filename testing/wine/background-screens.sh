@@ -12,14 +12,11 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 out=$(realpath -m "${1:-docs/screenshots}")
-jobs=${CVN_JOBS:-2}
 work=$(mktemp -d)
 
-[ -f build-native/CMakeCache.txt ] || cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=Debug
-cmake --build build-native -j "$jobs" --target cvnpack
-[ -f build-win64/CMakeCache.txt ] || cmake -S . -B build-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVN_BENCH=OFF \
-  --toolchain "$root/cmake/toolchain-x86_64-mingw.cmake"
-cmake --build build-win64 -j "$jobs" --target setup
+# shellcheck source=testing/wine/screens-common.sh
+source testing/wine/screens-common.sh
+build_for_screens setup
 
 cp -r tools/cvnpack/example "$work/example"
 python3 - tools/cvnpack/example-background/background.json "$work/example/package.json" <<'PY'
@@ -53,11 +50,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 -fp built-ins 3>"$work/display" </dev/null >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-DISPLAY=:$(head -1 "$work/display")
-export DISPLAY
+start_private_x "$work"
 testing/wine/run-wine.sh --init "$work/setup.exe"
 
 mkdir -p "$out"

@@ -372,15 +372,16 @@ bool WaitForFile(const std::string& path) {
 
 } // namespace
 
-// Not a check but a walk: with CVN_EXAMPLE_SETUP naming a packed example and
-// CVN_SHOTS_DIR a folder, it goes through the example's pages and, on each, writes
-// "<n>.ready" and waits for "<n>.done", so that testing/wine/wizard-screens.sh can
-// photograph the screen in between. Disabled, so the suite leaves it out; the script
-// asks for it by name.
+// Not a check of its own but a walk: with CVN_EXAMPLE_SETUP naming a packed example, it
+// goes through the example's pages and installs it. With CVN_SHOTS_DIR naming a folder
+// too, on each page it writes "<n>.ready" and waits for "<n>.done", so that
+// testing/wine/wizard-screens.sh can photograph the screen in between; the signed-setup
+// check walks a signed example without. Disabled, so the suite leaves it out; both ask
+// for it by name.
 TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
     const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
     const char* shots = std::getenv("CVN_SHOTS_DIR");
-    if (!exe || !shots) GTEST_SKIP() << "CVN_EXAMPLE_SETUP and CVN_SHOTS_DIR are not set";
+    if (!exe) GTEST_SKIP() << "CVN_EXAMPLE_SETUP is not set";
     const std::string temp = MakeScratchFolder("wizard-example");
     const auto started = std::chrono::steady_clock::now();
     SetupProcess setup(exe, temp);
@@ -398,6 +399,7 @@ TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
                                            .count()));
     int page = 0;
     auto photograph = [&] {
+        if (!shots) return;
         Sleep(500);
         const std::string mark = std::string(shots) + "\\" + std::to_string(++page);
         WriteBytes(mark + ".ready", "", 0);

@@ -1,9 +1,10 @@
 # Packs the example onto the built setup.exe, signs the result with osslsigncode and a
-# throw-away certificate, verifies the signature, and reads the package back from the
-# signed file with cvndump; packing onto the signed file must then be refused.
+# throw-away certificate, verifies the signature, reads the package back from the signed
+# file with cvndump and installs it through its pages; packing onto the signed file must
+# be refused.
 # Run by ctest (the Windows tools under the emulator):
 #   cmake -DEMULATOR=... -DCVNPACK=... -DCVNDUMP=... -DSTUB=... -DEXAMPLE_DIR=...
-#         -DOPENSSL=... -DOSSLSIGNCODE=... -DWORK=... -P SignedCheck.cmake
+#         -DOPENSSL=... -DOSSLSIGNCODE=... -DUI_TESTS=... -DPREFIX=... -DWORK=... -P SignedCheck.cmake
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -53,4 +54,20 @@ string(FIND "${err}" "sign it after packing" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "cvnpack's refusal does not say to sign after packing: ${err}")
 endif()
-message(STATUS "the signed setup verifies and its package reads back")
+# The signed setup installs: the UI tests' example walk goes through its pages, in a
+# prefix of the check's own without the example's earlier install.
+file(REMOVE_RECURSE "${PREFIX}64/drive_c/Program Files/Sample Software")
+string(REPLACE "/" "\\" signed_windows_path "Z:${WORK}/signed.exe")
+run(${CMAKE_COMMAND} -E env CVN_WINEPREFIX=${PREFIX} "CVN_EXAMPLE_SETUP=${signed_windows_path}" ${EMULATOR}
+    ${UI_TESTS} --gtest_also_run_disabled_tests --gtest_filter=WizardExample.*)
+must("the walk through the signed setup")
+set(installed "${PREFIX}64/drive_c/Program Files/Sample Software/Example Notes")
+file(READ ${EXAMPLE_DIR}/readme.txt packed_readme)
+if(NOT EXISTS "${installed}/readme.txt")
+  message(FATAL_ERROR "the signed setup installed no readme.txt into ${installed}:\n${out}")
+endif()
+file(READ "${installed}/readme.txt" installed_readme)
+if(NOT installed_readme STREQUAL packed_readme)
+  message(FATAL_ERROR "the signed setup's readme.txt differs from the packed one")
+endif()
+message(STATUS "the signed setup verifies, its package reads back and it installs")

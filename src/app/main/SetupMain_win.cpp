@@ -38,9 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
             run->InstallInternetCommands(CreateWinHttpNetwork(), CreateWinHttpsClient(),
                                          [] { TApplication::Instance().ProcessMessages(); });
-            std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
-            TDLLCall dllCall(*dllInvoke);
-            dllCall.Install(run->interpreter);
+            InstallDllCallOnFirstUse(run->interpreter, CreateWinDllInvoke);
             // The device link for the whole run, its connection wait shown in its window.
             std::unique_ptr<TRapiApi> rapi = CreateWinRapiApi();
             TRapiTool device(*rapi, [] { TApplication::Instance().ProcessMessages(); });

@@ -1,7 +1,11 @@
 #include "app/HandOver.h"
 
 #include "app/Startup.h"
+#include "install/AppManager.h"
+#include "install/HotSyncInstall.h"
 #include "install/InstallPlatform.h"
+#include "install/Programs.h"
+#include "script/SelectionQueries.h"
 #include "ui/Application.h"
 #include "ui/BackWindow.h"
 #include "ui/InstallationRun.h"
@@ -11,7 +15,24 @@ namespace cvn {
 
 namespace {
 
-TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host) {
+// The hand-overs to the device software of the PC for one installation run.
+struct TDeviceHandOvers {
+    TDeviceHandOvers(TSetupRun& run, TStartupHost& host)
+        : queries(run.package, run.selection, run.conditions),
+          appManager(run.package, run.variables, queries, WindowsInstallPlatform(),
+                     [](const std::string& program, const std::string& arguments, const std::string& folder) {
+                         // A manager that cannot be started is not reported; the run goes on.
+                         uint32_t error = 0;
+                         RunProgramAndWait(program, arguments, folder, error, true, true);
+                     }),
+          hotSync(TheHotSync(), host.HotSyncEnvironment(), SystemHotSyncStore(), run.variables) {}
+
+    TSelectionQueries queries;
+    TAppManager appManager;
+    THotSyncInstall hotSync;
+};
+
+TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host, TDeviceHandOvers& handOvers) {
     TInstallationRunContext context;
     context.engine.package = &run.package;
     context.engine.variables = &run.variables;
@@ -19,6 +40,8 @@ TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host) 
     context.engine.selection = &run.selection;
     context.engine.conditions = &run.conditions;
     context.engine.platform = &WindowsInstallPlatform();
+    context.engine.hotSync = &handOvers.hotSync;
+    context.engine.appManager = &handOvers.appManager;
     context.engine.archiveOffset = int32_t(run.Layout().archiveOffset);
     context.engine.setupPath = host.ExecutablePath();
     context.interpreter = &run.interpreter;
@@ -29,7 +52,8 @@ TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host) 
 } // namespace
 
 int RunInstallationWithoutPages(TSetupRun& run, TStartupHost& host) {
-    TInstallationRunContext context = InstallationContext(run, host);
+    TDeviceHandOvers handOvers(run, host);
+    TInstallationRunContext context = InstallationContext(run, host, handOvers);
     context.internet = run.internet.get();
     // A package without pages installs at once, then the program ends.
     TInstallationRun installation(std::move(context));
@@ -55,6 +79,7 @@ int RunWizard(TSetupRun& run, TStartupHost& host) {
     wizard.facts.executablePath = host.ExecutablePath();
     wizard.facts.applicationTitle = TApplication::Instance().Title();
     wizard.internet = run.internet.get();
+    TDeviceHandOvers handOvers(run, host);
     bool ok = false;
     // With the background-window flag the background comes first and owns the wizard.
     std::unique_ptr<TfrmBackWindow> back;
@@ -64,7 +89,7 @@ int RunWizard(TSetupRun& run, TStartupHost& host) {
         if (!back->Create()) back.reset();
     }
     {
-        TfrmSetupMain form(wizard, InstallationContext(run, host));
+        TfrmSetupMain form(wizard, InstallationContext(run, host, handOvers));
         ok = form.Create(back.get());
         if (ok && back) back->AttachWizard(form);
         ok = ok && form.Wizard().RunPreInstallChecks();

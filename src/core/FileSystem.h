@@ -41,7 +41,14 @@ bool CreatePrivateFolder(const std::string& path);
 // The access list that CreatePrivateFolder gives, in the system's security descriptor
 // language; empty on systems without access lists.
 std::string PrivateFolderAccessList();
+// The access list that ProtectFromStandardUsers gives, in the same language.
+std::string AdministratorFileAccessList();
 #endif
+// Replaces an existing file's access list by a protected one that gives SYSTEM and the
+// Administrators full control and the Users group only reading and running: for a file
+// that an elevated setup wrote and a later elevated program trusts (the uninstall data,
+// the uninstaller). True where the system keeps no access lists.
+bool ProtectFromStandardUsers(const std::string& path);
 // True when the path (a trailing delimiter dropped unless it ends a root) is a folder.
 bool FolderExists(const std::string& path);
 // True when the path names something that exists and is not a folder.

@@ -71,6 +71,12 @@ bool CreatePrivateFolder(const std::string& path) {
     return !path.empty() && ::mkdir(path.c_str(), 0700) == 0;
 }
 
+bool ProtectFromStandardUsers(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 &&
+           ::chmod(path.c_str(), st.st_mode & ~mode_t(S_IWGRP | S_IWOTH)) == 0;
+}
+
 bool FolderExists(const std::string& path) {
     std::string p = path;
     if (p.size() > 1 && IsPathDelimiter(p.back())) p.pop_back();

@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <sddl.h>
 
+#include <memory>
 #include <vector>
 
 namespace cvn {
@@ -39,6 +41,21 @@ std::string CurrentUserSid() {
     std::string sid = text;
     LocalFree(text);
     return sid;
+}
+
+struct LocalMemoryFree {
+    void operator()(void* p) const { LocalFree(p); }
+};
+using SecurityDescriptor = std::unique_ptr<void, LocalMemoryFree>;
+
+// An access list in the security descriptor language as the system builds it; null
+// where the system has no such lists or the text is empty.
+SecurityDescriptor ParseAccessList(const std::string& sddl) {
+    using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
+    auto convert = ProcAddress<ConvertFn>(Advapi32(), "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!convert || sddl.empty() || !convert(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr)) return nullptr;
+    return SecurityDescriptor(sd);
 }
 
 class WinOutputFile final : public OutputFile {
@@ -99,16 +116,32 @@ std::string PrivateFolderAccessList() {
 
 bool CreatePrivateFolder(const std::string& path) {
     if (path.empty()) return false;
-    using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
-    auto convert = ProcAddress<ConvertFn>(Advapi32(), "ConvertStringSecurityDescriptorToSecurityDescriptorA");
     const std::string sddl = PrivateFolderAccessList();
-    if (!convert || sddl.empty()) return CreateFolder(path);
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    if (!convert(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr)) return false;
-    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
-    const bool ok = CreateDirectoryA(path.c_str(), &sa) != 0;
-    LocalFree(sd);
-    return ok;
+    if (sddl.empty()) return CreateFolder(path);
+    SecurityDescriptor sd = ParseAccessList(sddl);
+    if (!sd) return false;
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd.get(), FALSE};
+    return CreateDirectoryA(path.c_str(), &sa) != 0;
+}
+
+std::string AdministratorFileAccessList() {
+    // Protected, so no entry of the folder above (a creator-owner entry, one for
+    // authenticated users on a drive's root) reaches the file.
+    return "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FRFX;;;BU)";
+}
+
+bool ProtectFromStandardUsers(const std::string& path) {
+    // The Windows 95 family has neither the functions nor access lists to keep.
+    using SetFn = DWORD(WINAPI*)(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL);
+    auto set = ProcAddress<SetFn>(Advapi32(), "SetNamedSecurityInfoA");
+    if (!set) return true;
+    SecurityDescriptor sd = ParseAccessList(AdministratorFileAccessList());
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!sd || !GetSecurityDescriptorDacl(sd.get(), &present, &dacl, &defaulted) || !dacl) return false;
+    std::string name = path;
+    return set(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+               nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
 }
 
 bool FolderExists(const std::string& path) {

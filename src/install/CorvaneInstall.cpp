@@ -1,5 +1,6 @@
 #include "CorvaneInstall.h"
 
+#include "install/AppManager.h"
 #include "install/InstallPlatform.h"
 #include "install/InstallUi.h"
 #include "install/SystemFolders.h"
@@ -24,6 +25,7 @@ constexpr int kMsgFinishingDevice = 31;
 constexpr int kMsgRegistering = 33;
 constexpr int kMsgRemovingComponents = 59;
 constexpr int kMsgConduitError = 62;
+constexpr int kMsgCannotCreateFile = 66;
 
 // Splits "a, b, c" (the HotSync user list) at ", ".
 std::vector<std::string> SplitUserNames(const std::string& text) {
@@ -51,9 +53,8 @@ int BillboardIndex(int percent, int count) {
 }
 
 std::string ApplicationIconFileName(std::string_view softwareName) {
-    std::string name(softwareName);
-    for (char& c : name)
-        if (std::string_view("\\/:*?\"<>|,.").find(c) != std::string_view::npos) c = '_';
+    std::string name = DeviceApplicationSafeName(softwareName);
+    std::replace(name.begin(), name.end(), '.', '_');
     return name + ".ico";
 }
 
@@ -169,9 +170,15 @@ void TCorvaneInstall::InstallFiles() {
     if (!CreateInstallFolders()) return;
     ExtractArchives();
 
-    if (!aborted_ && !Maintenance() && ctx_.appManager)
-        for (std::string& ini : ctx_.appManager->WriteIniFiles(iconPath_))
+    if (!aborted_ && !Maintenance() && ctx_.appManager) {
+        std::vector<std::string> failed;
+        for (std::string& ini : ctx_.appManager->WriteIniFiles(iconPath_, failed))
             Log(ukPlainFile, std::move(ini));
+        // The manager would miss that application; the user learns which file it is and
+        // the run goes on with the others.
+        for (const std::string& ini : failed)
+            ctx_.ui->ShowMessage(Message(kMsgCannotCreateFile, "<file>", ini), TMessageIcon::Warning);
+    }
 
     Status(kMsgRegistering);
     ClearDetail();

@@ -33,8 +33,10 @@ class TAppManagerHandOver {
 public:
     virtual ~TAppManagerHandOver() = default;
     // Writes the .ini file of each taking-part device application, the main one
-    // first; returns the paths written. iconPath: the installed icon file or empty.
-    virtual std::vector<std::string> WriteIniFiles(const std::string& iconPath) = 0;
+    // first; returns the paths written, and in `failed` those that could not be.
+    // iconPath: the installed icon file or empty.
+    virtual std::vector<std::string> WriteIniFiles(const std::string& iconPath,
+                                                   std::vector<std::string>& failed) = 0;
     // The quoted .ini paths of the taking-part applications, separated by spaces.
     virtual std::string IniArguments() = 0;
     // Starts the manager and waits until it has ended, pumping messages.

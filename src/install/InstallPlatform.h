@@ -32,6 +32,10 @@ public:
     virtual bool RemoveEmptyFolder(const std::string& path) = 0;
     // Creates or replaces the file with exactly these bytes.
     virtual bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
+    // When the setup runs as an administrator, keeps standard users from changing
+    // the file it wrote (ProtectFromStandardUsers); nothing otherwise, since the user
+    // who installed must be able to remove it again. False when that failed.
+    virtual bool ProtectAdministratorFile(const std::string& path) = 0;
     // System file protection ("sfc.dll" SfcIsFileProtected, loaded when asked); false
     // when the file does not exist or the library or function is missing.
     virtual bool IsProtectedFile(const std::string& path) = 0;
@@ -56,9 +60,8 @@ public:
     virtual bool CreateRegistryKey(TRegRoot root, const std::string& key) = 0;
     // Opens the key (creating it when missing) and writes the value's bytes
     // (RegistryValueBytes) under its type.
-    virtual TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key,
-                                              const std::string& name, TRegistryValueType type,
-                                              const std::string& bytes) = 0;
+    virtual TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key, const std::string& name,
+                                              TRegistryValueType type, const std::string& bytes) = 0;
 
     virtual bool CreateShellLink(const TShellLinkSpec& link) = 0;
 };

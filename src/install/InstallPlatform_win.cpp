@@ -53,6 +53,10 @@ public:
         return file && file->Write(bytes.data(), bytes.size());
     }
 
+    bool ProtectAdministratorFile(const std::string& path) override {
+        return !IsAdmin() || ProtectFromStandardUsers(path);
+    }
+
     bool IsProtectedFile(const std::string& path) override {
         if (!cvn::FileExists(path)) return false;
         // Windows before 2000 has no file protection and no sfc.dll.

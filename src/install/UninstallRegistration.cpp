@@ -89,8 +89,13 @@ void TCorvaneInstall::WriteUninstallData() {
     if (!maintenance) Log(ukPlainFile, path);
     static const std::vector<TUninstallItem> kNone;
     WriteUninstallItems(w, maintenance && ctx_.previous ? ctx_.previous->Items() : kNone, log_);
-    if (!ctx_.platform->WriteWholeFile(path, w.Data()))
+    if (!ctx_.platform->WriteWholeFile(path, w.Data())) {
         ctx_.ui->ShowMessage(Message(kMsgCannotCreateFile, "<file>", path), TMessageIcon::Error);
+        return;
+    }
+    // The elevated uninstaller trusts this file's list of what to delete and run. A
+    // drive without access lists (FAT) refuses the change; the file is kept as it is.
+    ctx_.platform->ProtectAdministratorFile(path);
 }
 
 void TCorvaneInstall::WriteUninstallKey(bool logValues) {
@@ -116,9 +121,9 @@ void TCorvaneInstall::WriteUninstallKey(bool logValues) {
 
     bool failed = false;
     for (auto& [name, value] : UninstallKeyValues(facts)) {
-        TRegistryWrite result = ctx_.platform->WriteRegistryValue(
-            TRegRoot::LocalMachine, key, name, TRegistryValueType::String,
-            RegistryValueBytes(TRegistryValueType::String, value));
+        TRegistryWrite result =
+            ctx_.platform->WriteRegistryValue(TRegRoot::LocalMachine, key, name, TRegistryValueType::String,
+                                              RegistryValueBytes(TRegistryValueType::String, value));
         if (result != TRegistryWrite::Written) {
             failed = true;
             continue;

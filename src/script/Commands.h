@@ -67,6 +67,11 @@ std::string PathExtension(std::string_view path);
 // The folder a program or document is started in: its PathFolder, except that a
 // drive root keeps its backslash ("C:\" names the root, "C:" the drive's current folder).
 std::string StartFolder(std::string_view path);
+// A registry key parameter: expanded, one trailing and one leading backslash removed.
+std::string RegistryKeyParameter(const TCommandsContext& ctx, std::string_view text);
+// Registry writes store a value of digits that fits a signed 32-bit number as that
+// number ("042" is forty-two); anything else as text.
+bool IsStoredAsNumber(const std::string& value, int32_t& number);
 // A list variable holds items separated by ", "; the list commands read it with each
 // ", " turned into "|" (so a "|" already in the text also separates items).
 std::string BarredList(std::string_view text);

@@ -17,14 +17,15 @@ TRegRoot Root(TCommandsContext& ctx, std::string_view keyword) {
     return ctx.registryRoot;
 }
 
-std::string Key(TCommandsContext& ctx, std::string_view text) {
+} // namespace
+
+std::string RegistryKeyParameter(const TCommandsContext& ctx, std::string_view text) {
     std::string key = ctx.Expand(text);
     if (!key.empty() && key.back() == '\\') key.pop_back();
     if (!key.empty() && key.front() == '\\') key.erase(0, 1);
     return key;
 }
 
-// Digits that fit a signed 32-bit number; "042" is forty-two.
 bool IsStoredAsNumber(const std::string& value, int32_t& number) {
     if (value.empty() ||
         !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -38,11 +39,10 @@ bool IsStoredAsNumber(const std::string& value, int32_t& number) {
     return true;
 }
 
-} // namespace
-
 void CmdRegRead(TCommandsContext& ctx, const TScriptStatement& s) {
     TRegRoot root = Root(ctx, s.param[1]);
-    auto value = ctx.platform.registry->ReadValue(root, Key(ctx, s.param[2]), ctx.Expand(s.param[3]), true);
+    auto value = ctx.platform.registry->ReadValue(root, RegistryKeyParameter(ctx, s.param[2]),
+                                                  ctx.Expand(s.param[3]), true);
     std::string result;
     if (auto text = value ? value->AsText() : std::nullopt)
         result = *text;
@@ -58,7 +58,7 @@ void CmdRegRead(TCommandsContext& ctx, const TScriptStatement& s) {
 // RegRead gives the same text back.
 void CmdRegWrite(TCommandsContext& ctx, const TScriptStatement& s) {
     TRegRoot root = Root(ctx, s.param[0]);
-    std::string key = Key(ctx, s.param[1]);
+    std::string key = RegistryKeyParameter(ctx, s.param[1]);
     std::string name = ctx.Expand(s.param[2]);
     std::string value = ctx.Expand(s.param[3]);
     int32_t number = 0;
@@ -71,7 +71,7 @@ void CmdRegWrite(TCommandsContext& ctx, const TScriptStatement& s) {
 // A missing key is left missing: deleting must not create keys as a side effect.
 void CmdRegDelete(TCommandsContext& ctx, const TScriptStatement& s) {
     TRegRoot root = Root(ctx, s.param[0]);
-    std::string key = Key(ctx, s.param[1]);
+    std::string key = RegistryKeyParameter(ctx, s.param[1]);
     std::string name = ctx.Expand(s.param[2]);
     auto& registry = *ctx.platform.registry;
     if (!registry.KeyExists(root, key)) return;

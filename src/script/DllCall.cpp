@@ -5,6 +5,7 @@
 #include "script/Interpreter.h"
 
 #include <cstring>
+#include <memory>
 
 namespace cvn {
 
@@ -114,6 +115,25 @@ void TDLLCall::Install(TInterpreter& interpreter) {
     interpreter.SetExternalCommand(
         uint8_t(StatementCommand::scCallDll),
         [this, &interpreter](const TScriptStatement& s) { CallDll(interpreter.Commands(), s); });
+}
+
+void InstallDllCallOnFirstUse(TInterpreter& interpreter,
+                              std::function<std::unique_ptr<TDLLInvoke>()> makeInvoke) {
+    struct TBridge {
+        std::function<std::unique_ptr<TDLLInvoke>()> makeInvoke;
+        std::unique_ptr<TDLLInvoke> invoke;
+        std::unique_ptr<TDLLCall> call;
+    };
+    auto bridge = std::make_shared<TBridge>();
+    bridge->makeInvoke = std::move(makeInvoke);
+    interpreter.SetExternalCommand(uint8_t(StatementCommand::scCallDll),
+                                   [bridge, &interpreter](const TScriptStatement& s) {
+                                       if (!bridge->call) {
+                                           bridge->invoke = bridge->makeInvoke();
+                                           bridge->call = std::make_unique<TDLLCall>(*bridge->invoke);
+                                       }
+                                       bridge->call->CallDll(interpreter.Commands(), s);
+                                   });
 }
 
 } // namespace cvn

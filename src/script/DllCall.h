@@ -3,6 +3,7 @@
 #include "package/Script.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,8 +38,9 @@ public:
     // Unloads what it held, then loads the file.
     virtual bool Load(const std::string& file) = 0;
     virtual void Unload() = 0;
-    // False when no library is held, the function is not exported or there are too
-    // many arguments. The result is pointer-sized: a text result is a pointer.
+    // False when no library is held, the function is not exported, there are too
+    // many arguments or the call raised an exception that the DLL left unhandled. The result is
+    // pointer-sized: a text result is a pointer.
     virtual bool Invoke(const std::string& function, const std::vector<TDllArgument>& arguments,
                         intptr_t& result) = 0;
 };
@@ -71,5 +73,11 @@ private:
     std::vector<TDllArgument> arguments_;
     bool failed_ = false;
 };
+
+// Installs the CallDll statement with its bridge made by the first call: a setup whose
+// scripts never call a DLL never makes one. The bridge lives as long as the interpreter
+// keeps the command.
+void InstallDllCallOnFirstUse(TInterpreter& interpreter,
+                              std::function<std::unique_ptr<TDLLInvoke>()> makeInvoke);
 
 } // namespace cvn

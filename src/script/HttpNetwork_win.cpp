@@ -85,6 +85,65 @@ std::string ErrorText(int code) {
     return s;
 }
 
+// One name look-up, shared by the thread that makes it and the one that waits for it;
+// whichever lets go last frees it.
+struct TLookup {
+    LONG references = 2;
+    std::string host;
+    TWinsock::GetHostFn gethostbyname = nullptr;
+    unsigned long ip = INADDR_NONE;
+
+    void Release() {
+        if (InterlockedDecrement(&references) == 0) delete this;
+    }
+    void Run() {
+        hostent* entry = gethostbyname(host.c_str());
+        if (entry && entry->h_addrtype == AF_INET && entry->h_addr_list && entry->h_addr_list[0])
+            std::memcpy(&ip, entry->h_addr_list[0], sizeof ip);
+    }
+};
+
+// The look-up thread does nothing but the look-up. It holds Windows Sockets loaded
+// while it runs, so a look-up abandoned at the end of the setup still finds them.
+DWORD WINAPI LookUpOnItsThread(void* parameter) {
+    Library winsock = LoadSystemLibrary("ws2_32.dll");
+    auto* lookup = static_cast<TLookup*>(parameter);
+    lookup->Run();
+    lookup->Release();
+    if (HMODULE held = winsock.Release()) FreeLibraryAndExitThread(held, 0);
+    return 0;
+}
+
+// The system's look-up blocks for as long as its resolver takes (many seconds without a
+// network), so it runs on a thread of its own while this one keeps calling the idle
+// routine: the window stays alive and Abort works. Only the look-up leaves the
+// user-interface thread. An abandoned look-up ends on its own; its answer is dropped.
+unsigned long LookUpHost(const std::string& host, const THttpIdle& idle, bool& stopped) {
+    auto* lookup = new TLookup;
+    lookup->host = host;
+    lookup->gethostbyname = Winsock().gethostbyname;
+    KernelHandle thread(CreateThread(nullptr, 0, LookUpOnItsThread, lookup, 0, nullptr));
+    if (!thread) {
+        lookup->Run(); // no thread to spare: a blocking look-up still beats none
+        lookup->references = 1;
+    } else {
+        for (;;) {
+            if (!idle()) {
+                stopped = true;
+                lookup->Release();
+                return INADDR_NONE;
+            }
+            const HANDLE handles[] = {thread.Get()};
+            if (MsgWaitForMultipleObjects(1, handles, FALSE, kPollMicroseconds / 1000, QS_ALLINPUT) ==
+                WAIT_OBJECT_0)
+                break;
+        }
+    }
+    const unsigned long ip = lookup->ip;
+    lookup->Release();
+    return ip;
+}
+
 enum class TWaitFor { Read, Write };
 
 class TWinConnection final : public THttpConnection {
@@ -167,13 +226,16 @@ public:
         address.sin_port = u_short((port >> 8) | ((port & 0xFF) << 8)); // network byte order
         unsigned long ip = ws.inet_addr(host.c_str());
         if (ip == INADDR_NONE) {
-            // The name look-up itself blocks; the system answers or gives up on its own.
-            hostent* entry = ws.gethostbyname(host.c_str());
-            if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) {
+            bool stopped = false;
+            ip = LookUpHost(host, idle, stopped);
+            if (stopped) {
+                reason = "can't resolve hostname: aborted";
+                return nullptr;
+            }
+            if (ip == INADDR_NONE) {
                 reason = "can't resolve hostname to IP address";
                 return nullptr;
             }
-            std::memcpy(&ip, entry->h_addr_list[0], sizeof ip);
         }
         address.sin_addr.s_addr = ip;
         SOCKET s = ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);

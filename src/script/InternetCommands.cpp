@@ -49,12 +49,8 @@ void TInternetCommands::AbortDownload() {
 }
 
 void TInternetCommands::CheckInternet(const TScriptStatement& s) {
+    // Only the status counts: the body is read and dropped.
     THttpCli cli = NewClient(checkUrl);
-    std::string body;
-    cli.receive = [&body](const char* data, size_t size) {
-        body.append(data, size);
-        return true;
-    };
     ctx_->Set(s.param[0], cli.Get() ? "1" : "0");
 }
 
@@ -62,6 +58,7 @@ void TInternetCommands::HttpGet(const TScriptStatement& s) {
     THttpCli cli = NewClient(s.param[1]);
     std::string body;
     cli.receive = [&body](const char* data, size_t size) {
+        if (size > kHttpGetLimit - body.size()) return false;
         body.append(data, size);
         return true;
     };

@@ -34,6 +34,12 @@ public:
     void HttpDownloadProc(THttpCli* sender, const char* data, size_t size) override;
 };
 
+// The most HttpGet keeps of a reply body. Its result is a script variable, copied by
+// every expansion that names it: meant for a version number, a short text or a list,
+// never a file (Download writes those to disk). A longer reply fails like a missing one
+// instead of growing the setup's memory without bound.
+inline constexpr size_t kHttpGetLimit = size_t(1) << 20;
+
 // The address CheckInternet fetches.
 inline constexpr const char* kInternetCheckUrl = "http://www.corvane.com/check.txt";
 

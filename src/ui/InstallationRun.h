@@ -6,6 +6,7 @@
 #include "script/InternetCommands.h"
 #include "ui/CopyingFiles.h"
 #include "ui/Form.h"
+#include "wizard/InstallationSequence.h"
 
 #include <cstdint>
 #include <functional>
@@ -44,32 +45,24 @@ struct TInstallationRunContext {
 };
 
 // The installation run of the wizard (the Install statement, or at once for a
-// package without pages): the install drive check, the scripts before and after
-// copying, the engine's steps in order with their progress display, and the close
-// request while the engine works. It is also the engine's window side.
-class TInstallationRun final : public TInstallUi {
+// package without pages): the window side of TInstallationSequence, which holds the
+// run's rules, and the engine's window side.
+class TInstallationRun final : public TInstallUi, private TInstallationView {
 public:
     explicit TInstallationRun(TInstallationRunContext context);
     ~TInstallationRun() override;
     TInstallationRun(const TInstallationRun&) = delete;
     TInstallationRun& operator=(const TInstallationRun&) = delete;
 
-    void RunInstallation();
+    void RunInstallation() { sequence_.RunInstallation(); }
+    uint64_t InstallDriveFreeSpace() { return sequence_.InstallDriveFreeSpace(); }
+    bool CloseRequest() { return sequence_.CloseRequest(); }
+    void FinishSetup() { sequence_.FinishSetup(); }
 
-    // Free space of the install drive in units of 1024 bytes; 0 after message 12 and
-    // the error script when the drive cannot be read.
-    uint64_t InstallDriveFreeSpace();
-    // A close request while no page is shown: message 9 while the engine works, then
-    // the close script. True when the close went through (the program is to end).
-    bool CloseRequest();
-    // The end of a run without pages: the close script as the finish, then a restart
-    // when the script asks for one.
-    void FinishSetup();
-
-    bool Installed() const { return installed_; }
-    bool Busy() const { return busy_; }
+    bool Installed() const { return sequence_.Installed(); }
+    bool Busy() const { return sequence_.Busy(); }
     // The program is to end (a fatal failure or an accepted close).
-    bool Terminated() const { return terminated_; }
+    bool Terminated() const { return sequence_.Terminated(); }
     // The engine of the run in progress, or null.
     TCorvaneInstall* Engine() { return engine_.get(); }
     TfrmCopyingFiles* ProgressWindow() { return progressWindow_.get(); }
@@ -87,29 +80,30 @@ public:
     void CloseBillboard() override;
 
 private:
-    // Runs an event script; true when a close statement went through (the caller abandons its step).
-    bool RunEventScriptAbandons(int list);
-    std::string Variable(const char* name) const;
-    void SetCanCloseFlags(bool finishing);
+    // TInstallationView
+    bool DriveFreeKilobytes(const std::string& drive, uint64_t& kb) override;
+    void ShowError(const std::string& text) override;
+    bool Confirm(const std::string& text) override;
+    TInstallSteps& StartEngine() override;
+    void ShowProgress(bool onPage) override;
+    bool FileExists(const std::string& path) override;
+    void HideWindows(bool progressOnPage) override;
+    void RestoreBackground() override;
+    void ShowWizardAgain(bool progressOnPage) override;
+    void EndEngine() override;
+    void Reboot() override;
+
     HWND Owner() const;
     TFontSpec DialogFont() const;
     void CreateProgressWindow();
-    void EndRun();
 
     TInstallationRunContext ctx_;
     std::unique_ptr<TCorvaneInstall> engine_;
+    std::unique_ptr<TInstallSteps> steps_;
     std::unique_ptr<TfrmCopyingFiles> progressWindow_;
     std::unique_ptr<TBillboardWindow> billboard_;
-    bool installed_ = false;
-    bool busy_ = false;
-    bool terminated_ = false;
-    bool closeScriptRun_ = false;
-    bool progressOnPage_ = false;
     TDownloadProgress download_;
+    TInstallationSequence sequence_;
 };
-
-// The install drive as messages 12 and 13 name it: the letter ("C:\Program Files" ->
-// "C"), a network path's server and share, else the path's first character.
-std::string InstallDriveName(const std::string& path);
 
 } // namespace cvn

@@ -8,6 +8,7 @@
 #include "ui/Application.h"
 #include "ui/BackWindow.h"
 #include "ui/DirectorySel.h"
+#include "ui/Picture.h"
 
 namespace cvn {
 
@@ -108,9 +109,13 @@ std::unique_ptr<TWizardPanel> TfrmSetupMain::CreatePanel(TWizardPanel& container
 
 std::unique_ptr<TWizardControl> TfrmSetupMain::CreateControl(TWizardPanel& parent, TControlClass cls,
                                                              const TControlDefinition& definition) {
-    auto control = std::make_unique<TWinControl>(HandleOf(parent), cls, definition);
+    auto control = std::make_unique<TWinControl>(HandleOf(parent), cls, definition, &listPictures_);
     if (!control->Handle()) return nullptr;
     return control;
+}
+
+void TfrmSetupMain::AddComponentPicture(const std::string& path) {
+    listPictures_.Add(LoadPictureFile(path));
 }
 
 void TfrmSetupMain::ShowControl(TWizardControl& control) {

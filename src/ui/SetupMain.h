@@ -28,6 +28,7 @@ public:
     // TWizardView
     TWizardPanel& Form() override { return *formContainer_; }
     std::unique_ptr<TWizardPanel> CreatePanel(TWizardPanel& container, const std::string& name) override;
+    void AddComponentPicture(const std::string& path) override;
     std::unique_ptr<TWizardControl> CreateControl(TWizardPanel& parent, TControlClass cls,
                                                   const TControlDefinition& definition) override;
     void ShowControl(TWizardControl& control) override;
@@ -71,6 +72,7 @@ private:
     std::unique_ptr<TFormContainer> formContainer_;
     std::unique_ptr<TfrmSecondaryDialog> secondary_;
     std::unique_ptr<TInstallationRun> installation_;
+    TListPictures listPictures_;
     std::unique_ptr<TWizard> wizard_;
     TfrmBackWindow* backWindow_ = nullptr;
 };

@@ -1,10 +1,10 @@
 #include "ui/WizardControls.h"
 
 #include "core/SystemLibrary_win.h"
-#include "script/SizeText.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Picture.h"
+#include "wizard/CheckList.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -102,7 +102,11 @@ LRESULT CALLBACK CheckListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         try {
             if (msg == WM_LBUTTONDOWN) {
                 const LRESULT hit = SendMessageA(hwnd, LB_ITEMFROMPOINT, 0, lp);
-                if (!HIWORD(hit) && short(LOWORD(lp)) < GetSystemMetrics(SM_CXMENUCHECK) + 4)
+                RECT item{};
+                if (!HIWORD(hit) &&
+                    SendMessageA(hwnd, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&item)) !=
+                        LB_ERR &&
+                    HitsCheckBox(short(LOWORD(lp)) - item.left, int(CheckBoxSize().cx)))
                     c->ToggleItem(int(LOWORD(hit)));
             } else if (msg == WM_KEYDOWN && wp == VK_SPACE) {
                 c->ToggleItem(int(SendMessageA(hwnd, LB_GETCURSEL, 0, 0)));
@@ -156,8 +160,9 @@ void TWinPanel::Repaint() {
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinition& d)
-    : TWizardControl(cls, d) {
+TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinition& d,
+                         const TListPictures* pictures)
+    : TWizardControl(cls, d), pictures_(pictures) {
     const char* windowClass = "STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
@@ -342,17 +347,20 @@ void TWinControl::SetFont(const TFontRecord& font) {
     colour_ = face.color;
     font_ = CreateFontFromSpec(face);
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
-    if (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED) {
-        // The item height: the text's or the check box's, whichever is larger.
-        HDC dc = GetDC(hwnd_);
-        HGDIOBJ old = SelectObject(dc, font_.Get());
-        SIZE size{};
-        GetTextExtentPoint32A(dc, "Wg", 2, &size);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd_, dc);
-        const int height = std::max<int>(size.cy, GetSystemMetrics(SM_CYMENUCHECK) + 2);
-        SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, height);
-    }
+    UpdateItemHeight();
+}
+
+void TWinControl::UpdateItemHeight() {
+    if (!(GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED)) return;
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE text{};
+    GetTextExtentPoint32A(dc, "Wg", 2, &text);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    const int pictureHeight = pictures_ && !pictures_->Empty() ? TListPictures::kSize : 0;
+    const int height = CheckListItemHeight(int(text.cy), pictureHeight, int(CheckBoxSize().cy), look_);
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, height);
 }
 
 void TWinControl::Repaint() {
@@ -434,62 +442,40 @@ void TWinControl::SetItemObjects(const std::vector<TItemObject>& items, const TL
     SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
     objects_ = items;
     look_ = look;
+    UpdateItemHeight();
     for (const TItemObject& item : items)
         SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.name.c_str()));
 }
 
 bool TWinControl::ItemEnabled(const TItemObject& item) const {
-    if (!IsWindowEnabled(hwnd_)) return false;
-    if (!look_.showChecks && !look_.showFileSize) return true;
-    return item.size != 0 || item.enabledWithoutSize;
+    return CheckListItemEnabled(item, look_, IsWindowEnabled(hwnd_));
 }
 
 void TWinControl::ToggleItem(int index) {
     if (index < 0 || size_t(index) >= objects_.size() || !look_.showChecks) return;
     TItemObject& item = objects_[size_t(index)];
     if (item.locked || !ItemEnabled(item)) return;
-    item.state = item.state == 1 ? 0 : 1;
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    item.state = NextCheckState(item.state, look_.allowGrayed);
+    RECT row{};
+    if (SendMessageA(hwnd_, LB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&row)) != LB_ERR)
+        InvalidateRect(hwnd_, &row, TRUE);
     FireEvent();
 }
 
 void TWinControl::DrawItem(const DRAWITEMSTRUCT& d) {
     if (d.itemID == UINT(-1)) return;
-    HDC dc = d.hDC;
-    RECT r = d.rcItem;
-    const bool selected = d.itemState & ODS_SELECTED;
-    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-    const TItemObject* item = d.itemID < objects_.size() ? &objects_[d.itemID] : nullptr;
-    const bool enabled = !item || ItemEnabled(*item);
-    int x = r.left + 2;
-    if (item && look_.showChecks) {
-        const int box = GetSystemMetrics(SM_CXMENUCHECK);
-        RECT check{x, r.top + (r.bottom - r.top - box) / 2, x + box,
-                   r.top + (r.bottom - r.top - box) / 2 + box};
-        // A disabled item without visible disabled checks is shown unchecked.
-        const int state = !enabled && !look_.showDisabledChecks ? 0 : item->state;
-        UINT flags = DFCS_BUTTONCHECK | (state == 1 ? DFCS_CHECKED : 0) |
-                     (state == 2 ? DFCS_CHECKED | DFCS_BUTTON3STATE : 0) | (enabled ? 0 : DFCS_INACTIVE);
-        DrawFrameControl(dc, &check, DFC_BUTTON, flags);
-        x += box + 4;
+    if (d.itemID < objects_.size()) {
+        // A disabled item whose check box is hidden cannot stay chosen: it is unchecked
+        // the first time it is drawn, and the list reports the change.
+        TItemObject& item = objects_[d.itemID];
+        if (!look_.showDisabledChecks && item.state != 0 && !ItemEnabled(item)) {
+            item.state = 0;
+            FireEvent();
+        }
     }
-    RECT text{x, r.top, r.right - 2, r.bottom};
-    if (selected) FillRect(dc, &text, GetSysColorBrush(COLOR_HIGHLIGHT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(!enabled   ? COLOR_GRAYTEXT
-                                 : selected ? COLOR_HIGHLIGHTTEXT
-                                            : COLOR_WINDOWTEXT));
-    HGDIOBJ old = SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
-    char buffer[512] = {};
-    SendMessageA(hwnd_, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(buffer));
-    RECT label = text;
-    label.left += 2;
-    DrawTextA(dc, buffer, -1, &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (item && look_.showFileSize && (item->state == 1 ? item->size : 0) != 0)
-        DrawTextA(dc, SizeText(uint64_t(item->size), TSizeUnit::Bytes).c_str(), -1, &label,
-                  DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
-    SelectObject(dc, old);
-    if (d.itemState & ODS_FOCUS) DrawFocusRect(dc, &text);
+    const TItemObject* item = d.itemID < objects_.size() ? &objects_[d.itemID] : nullptr;
+    DrawCheckListItem(hwnd_, d, item, look_, !item || ItemEnabled(*item), static_cast<HFONT>(font_.Get()),
+                      pictures_);
 }
 
 void TWinControl::SetReadOnly(bool readOnly) {

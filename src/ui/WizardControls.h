@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Handle_win.h"
+#include "ui/CheckListItem.h"
 #include "wizard/WizardControl.h"
 
 #include <windows.h>
@@ -45,7 +46,9 @@ private:
 // A built control: one standard window per class.
 class TWinControl final : public TWizardControl {
 public:
-    TWinControl(HWND parent, TControlClass cls, const TControlDefinition& definition);
+    // The check lists draw their items' pictures from `pictures` (may be null).
+    TWinControl(HWND parent, TControlClass cls, const TControlDefinition& definition,
+                const TListPictures* pictures = nullptr);
     ~TWinControl() override;
 
     HWND Handle() const { return hwnd_; }
@@ -85,6 +88,7 @@ private:
     bool IsCombo() const;
     bool IsMemo() const;
     bool ItemEnabled(const TItemObject& item) const;
+    void UpdateItemHeight();
 
     HWND hwnd_ = nullptr;
     GdiObject font_;
@@ -94,6 +98,7 @@ private:
     bool settingText_ = false;
     std::vector<TItemObject> objects_;
     TListLook look_;
+    const TListPictures* pictures_ = nullptr;
     std::string folder_;
     std::vector<std::string> entryPaths_; // directory list: the folder of each entry
 };

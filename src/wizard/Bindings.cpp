@@ -275,6 +275,12 @@ void TWizard::ListOperation(uint8_t code, const std::string& name, const std::st
     }
 }
 
+std::string TWizard::ComponentPicture(const TComponentRecord& component) const {
+    if (component.iconFile.empty()) return {};
+    std::string path = Expand(WithBackslash(ctx_.variables->Program().tempSetupDir) + component.iconFile);
+    return view_->FileExists(path) ? path : std::string();
+}
+
 void TWizard::FillComponentList(TWizardControl& list) {
     TSelectionQueries queries(*ctx_.package, *ctx_.selection, *ctx_.conditions);
     std::vector<TItemObject> items;
@@ -282,10 +288,7 @@ void TWizard::FillComponentList(TWizardControl& list) {
     for (const TComponentRecord& component : ctx_.package->components) {
         TItemObject item;
         item.name = component.name;
-        if (!component.iconFile.empty() &&
-            view_->FileExists(
-                Expand(WithBackslash(ctx_.variables->Program().tempSetupDir) + component.iconFile)))
-            item.imageIndex = nextPicture++;
+        if (!ComponentPicture(component).empty()) item.imageIndex = nextPicture++;
         item.size = int64_t(queries.ComponentSize(component.name));
         item.enabledWithoutSize = queries.ComponentHasExtras(component.name);
         item.state = ComponentListContains(ctx_.selection->Current(), component.name) ? 1 : 0;

@@ -81,6 +81,11 @@ void TWizard::StartWizard() {
     hooks.returnFromInstallPage = [this] { ReturnFromInstallPage(); };
     hooks.findListBox = [this](const std::string& name) -> TScriptListBox* { return FindListBox(name); };
 
+    // The component pictures take the list pictures' indexes 1, 2, 3 ... in package order.
+    for (const TComponentRecord& component : ctx_.package->components)
+        if (std::string picture = ComponentPicture(component); !picture.empty())
+            view_->AddComponentPicture(picture);
+
     if (!ctx_.firstPageName.empty()) {
         ShowDialog(ctx_.firstPageName);
         if (tag_ != 1) view_->ShowWizard(true);

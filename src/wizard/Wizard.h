@@ -95,6 +95,8 @@ private:
     // Runs a script; true when a close statement went through (the caller abandons).
     bool Abandons(const TScript& script);
     std::string Expand(const std::string& text, bool escapeAmpersands = false) const;
+    // The full path of a component's picture file; empty without one or when it is missing.
+    std::string ComponentPicture(const TComponentRecord& component) const;
     std::string VariableValue(const char* name) const;
     TFontRecord PanelFont(const TDialogDefinition& dialog) const;
     TWizardPanel* TargetPanel();

@@ -55,6 +55,7 @@ struct TListLook {
     bool showFileSize = false;
     bool showImages = false;
     bool showDisabledChecks = true;
+    bool allowGrayed = false;
     bool sorted = false;
 };
 

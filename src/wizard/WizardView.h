@@ -26,6 +26,8 @@ public:
     // A new control of the class on the panel, with the definition's bounds, hidden.
     virtual std::unique_ptr<TWizardControl> CreateControl(TWizardPanel& parent, TControlClass cls,
                                                           const TControlDefinition& definition) = 0;
+    // Adds a picture file to the pictures that check lists draw (index 1 first).
+    virtual void AddComponentPicture(const std::string& path) = 0;
     // The builder has applied every value: the control becomes visible.
     virtual void ShowControl(TWizardControl& control) = 0;
 

@@ -44,3 +44,24 @@ CVN_EXPORT void __stdcall freememory(char* text) {
     SetEnvironmentVariableA("CVN_CALLDLL_FREED", text ? text : "(null)");
     std::free(text);
 }
+
+// Writes to the address it is given: an access violation for a small one.
+CVN_EXPORT int __stdcall WriteTo(int address, int value) {
+    *reinterpret_cast<volatile int*>(static_cast<uintptr_t>(address)) = value;
+    return value;
+}
+
+CVN_EXPORT char* __stdcall RaiseFatal() {
+    RaiseException(0xE0C0FFEE, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    return nullptr;
+}
+
+// Throws and catches its own exception: a handler around the call must not get it.
+CVN_EXPORT int __cdecl CatchesItsOwn(int value) {
+    try {
+        if (value > 0) throw value;
+    } catch (int thrown) {
+        return thrown + 1;
+    }
+    return 0;
+}

@@ -10,14 +10,11 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 out=$(realpath -m "${1:-docs/screenshots}")
-jobs=${CVN_JOBS:-2}
 work=$(mktemp -d)
 
-[ -f build-native/CMakeCache.txt ] || cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=Debug
-cmake --build build-native -j "$jobs" --target cvnpack
-[ -f build-win64/CMakeCache.txt ] || cmake -S . -B build-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVN_BENCH=OFF \
-  --toolchain "$root/cmake/toolchain-x86_64-mingw.cmake"
-cmake --build build-win64 -j "$jobs" --target setup cvn_ui_tests
+# shellcheck source=testing/wine/screens-common.sh
+source testing/wine/screens-common.sh
+build_for_screens setup cvn_ui_tests
 build-native/tools/cvnpack/cvnpack --stub build-win64/src/app/setup.exe --out "$work/setup.exe" \
   tools/cvnpack/example/package.json
 
@@ -29,11 +26,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 -fp built-ins 3>"$work/display" </dev/null >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-DISPLAY=:$(head -1 "$work/display")
-export DISPLAY
+start_private_x "$work"
 
 mkdir -p "$out" "$work/shots"
 # A prefix of its own, without the example's earlier install (an existing file would be asked about).

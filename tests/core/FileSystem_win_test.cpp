@@ -6,6 +6,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,64 @@ void ExpectPrivateAccessList(PSECURITY_DESCRIPTOR sd, PACL dacl) {
     EXPECT_EQ(sids[1], "S-1-5-32-544"); // Administrators
     EXPECT_EQ(sids[2].rfind("S-1-5-", 0), 0u) << sids[2];
     EXPECT_NE(sids[2], "S-1-5-18");
+}
+
+// SID and access mask of each entry, in order; the list must be protected.
+std::vector<std::string> AccessEntries(PSECURITY_DESCRIPTOR sd) {
+    std::vector<std::string> out;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorControl(sd, &control, &revision) || !(control & SE_DACL_PROTECTED) ||
+        !GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) || !dacl)
+        return {"not a protected list"};
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        char* sid = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || !ConvertSidToStringSidA(&ace->SidStart, &sid))
+            return {"unreadable entry"};
+        char mask[16];
+        snprintf(mask, sizeof mask, "%06lX", static_cast<unsigned long>(ace->Mask));
+        out.push_back(std::string(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow " : "other ") +
+                      sid + " " + mask + (ace->Header.AceFlags ? " inherits" : ""));
+        LocalFree(sid);
+    }
+    return out;
+}
+
+TEST(FileSystemWin, AdministratorFileIsOnlyReadAndRunByUsers) {
+    const std::vector<std::string> expected{
+        "allow S-1-5-18 1F01FF",     // SYSTEM: everything
+        "allow S-1-5-32-544 1F01FF", // Administrators: everything
+        "allow S-1-5-32-545 1200A9", // Users: read data, attributes and extended attributes, execute,
+                                     // synchronize
+    };
+    PSECURITY_DESCRIPTOR built = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(AdministratorFileAccessList().c_str(),
+                                                                     SDDL_REVISION_1, &built, nullptr));
+    EXPECT_EQ(AccessEntries(built), expected);
+    LocalFree(built);
+
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + "cvnadmin" + std::to_string(GetCurrentProcessId()) + ".dat";
+    ASSERT_TRUE(CreateOutputFile(file));
+    const bool changed = ProtectFromStandardUsers(file);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    PACL dacl = nullptr;
+    DWORD rc = GetNamedSecurityInfoA(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                     nullptr, &dacl, nullptr, &sd);
+    EXPECT_TRUE(OpenOutputFileAtEnd(file)) << "the administrator who wrote it still can";
+    DeleteFileA(file.c_str());
+    ASSERT_EQ(rc, DWORD(ERROR_SUCCESS));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    // Where files keep access lists, the file has exactly the built one.
+    if (changed && GetSecurityDescriptorControl(sd, &control, &revision) && (control & SE_DACL_PROTECTED)) {
+        EXPECT_EQ(AccessEntries(sd), expected);
+    }
+    LocalFree(sd);
 }
 
 TEST(FileSystemWin, PrivateFolderAdmitsOnlySystemAdministratorsAndItsCreator) {

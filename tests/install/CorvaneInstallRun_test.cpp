@@ -490,6 +490,7 @@ TEST_F(UninstallData, FileInTheInstallFolderThenTheUninstallEntry) {
     Engine().WriteUninstallData();
 
     TUninstallData d = ReadBack(platform, kDir + "\\uninst.dat");
+    EXPECT_EQ(platform.adminFiles, std::vector<std::string>{kDir + "\\uninst.dat"}) << "once, when complete";
     EXPECT_EQ(d.softwareName, "Acme Tool");
     EXPECT_EQ(d.uninstallerOption, 3);
     EXPECT_EQ(d.uninstallerTexts[0], "m36");

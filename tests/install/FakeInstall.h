@@ -36,11 +36,12 @@ struct TFakeValue {
 
 class TFakePlatform : public TInstallPlatform, public ArchiveFiles {
 public:
-    std::map<std::string, TFakeFile> files;                                      // upper path
-    std::set<std::string> folders;                                               // upper path
-    std::set<std::string> failingFolders;                                        // creation fails
-    std::set<std::string> protectedFiles;                                        // upper path
-    std::set<std::string> unwritableTargets;                                     // cannot be created
+    std::map<std::string, TFakeFile> files;  // upper path
+    std::set<std::string> folders;           // upper path
+    std::set<std::string> failingFolders;    // creation fails
+    std::set<std::string> protectedFiles;    // upper path
+    std::vector<std::string> adminFiles;     // given to ProtectAdministratorFile, in order
+    std::set<std::string> unwritableTargets; // cannot be created
     std::map<std::tuple<TRegRoot, std::string, std::string>, TFakeValue> values; // upper key, name
     std::set<std::pair<TRegRoot, std::string>> keys;                             // upper key
     std::set<std::string> failingKeys;                                           // upper key
@@ -64,6 +65,10 @@ public:
     bool RemoveFile(const std::string& path) override;
     bool RemoveEmptyFolder(const std::string& path) override;
     bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
+    bool ProtectAdministratorFile(const std::string& path) override {
+        adminFiles.push_back(path);
+        return true;
+    }
     bool IsProtectedFile(const std::string& path) override {
         return Has(path) && protectedFiles.count(Key(path));
     }

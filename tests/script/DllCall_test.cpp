@@ -93,5 +93,24 @@ TEST_F(CallDll, ResultsAndFailuresInTheirVariables) {
     EXPECT_EQ(Var("%ErrorCode%"), "2");
 }
 
+TEST_F(CallDll, TheBridgeIsMadeByTheFirstCallOnly) {
+    FakeInvoke* made = nullptr;
+    int makes = 0;
+    InstallDllCallOnFirstUse(interp, [&] {
+        ++makes;
+        auto lib = std::make_unique<FakeInvoke>();
+        lib->functions["Seven"] = [](const std::vector<TDllArgument>&) { return intptr_t(7); };
+        made = lib.get();
+        return lib;
+    });
+    EXPECT_EQ(makes, 0);
+    Run1(St(SC::scCallDll, {"good.dll", "Seven", "INTEGER", ""}));
+    Run1(St(SC::scCallDll, {"good.dll", "Seven", "INTEGER", ""}));
+    EXPECT_EQ(makes, 1);
+    EXPECT_EQ(Var("%DLLResult%"), "7");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->log.size(), 6u) << "both calls went through the one bridge";
+}
+
 } // namespace
 } // namespace cvn::test

@@ -64,5 +64,21 @@ TEST_F(WinCallDll, MissingFunctionOrLibrarySetsErrorCodeTwo) {
     EXPECT_NE(Call("GetCurrentProcessId", "INTEGER", ""), "ERROR");
 }
 
+TEST_F(WinCallDll, AnExceptionInTheDllFailsTheCallNotTheSetup) {
+    EXPECT_EQ(Call("WriteTo", "INTEGER", "16,1"), "ERROR") << "access violation";
+    EXPECT_EQ(Var("%ErrorCode%"), "2");
+    Set("%ErrorCode%", "0");
+    SetEnvironmentVariableA("CVN_CALLDLL_FREED", nullptr);
+    EXPECT_EQ(Call("RaiseFatal", "STRING", ""), "ERROR") << "a non-continuable exception";
+    EXPECT_EQ(Var("%ErrorCode%"), "2");
+    EXPECT_EQ(GetEnvironmentVariableA("CVN_CALLDLL_FREED", nullptr, 0), 0u) << "no result to free";
+    EXPECT_EQ(GetModuleHandleA("cvncalldll.dll"), nullptr) << "unloaded after a failed call";
+    // The stack and the registers survived: calls go on as before.
+    Set("%ErrorCode%", "0");
+    EXPECT_EQ(Call("WeighStd", "INTEGER", "3,2,1"), "321");
+    EXPECT_EQ(Call("CatchesItsOwn", "INTEGER", "41"), "42") << "the DLL's own handler comes first";
+    EXPECT_EQ(Var("%ErrorCode%"), "0");
+}
+
 } // namespace
 } // namespace cvn::test

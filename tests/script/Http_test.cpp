@@ -307,6 +307,14 @@ TEST_F(InternetCommands, ResultVariablesAsTabled) {
     EXPECT_TRUE(net.sent[3].ends_with("\r\n\r\na=my file"));
     Run1(St(test::SC::scHttpGet, {"%Got%", "http://gone.example/"}));
     EXPECT_EQ(Var("%Got%"), "") << "no server: empty";
+
+    // A mebibyte is kept whole; a byte more fails the request.
+    const std::string mebibyte(1 << 20, 'm');
+    net.replies = {"HTTP/1.0 200 OK\r\n\r\n" + mebibyte, "HTTP/1.0 200 OK\r\n\r\n" + mebibyte + "!"};
+    Run1(St(test::SC::scHttpGet, {"%Got%", "http://h.example/a"}));
+    EXPECT_EQ(Var("%Got%").size(), mebibyte.size());
+    Run1(St(test::SC::scHttpGet, {"%Got%", "http://h.example/b"}));
+    EXPECT_EQ(Var("%Got%"), "");
 }
 
 struct RecordedDisplay final : THttpDownloadDisplay {

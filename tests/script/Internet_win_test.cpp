@@ -124,6 +124,9 @@ TEST_F(WinInternet, GetPostAndCheckGiveTheirResults) {
          St(SC::scHttpPost, {"%Server%/post", "name=%Who%&x=1"})});
     EXPECT_EQ(Var("%Up%"), "1");
     EXPECT_EQ(Var("%Got%"), "OK");
+    // A host name goes through the name look-up.
+    Run({St(SC::scHttpGet, {"%Named%", "http://localhost:" + port + "/check.txt"})});
+    EXPECT_EQ(Var("%Named%"), "OK");
     EXPECT_EQ(Var("%Missing%"), "");
     EXPECT_EQ(ReadAll(BuildFile("tests/script/http-server/posted")), "POST /post HTTP/1.0\nname=a b&x=1");
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "package/PackageModel.h"
 #include "package/StatementCodes.h"
 #include "script/Condition.h"
 #include "script/FakeCommandPlatform.h"
@@ -27,6 +28,16 @@ inline TScriptStatement St(SC code, std::initializer_list<std::string> params = 
         s.param[i++] = p;
     s.condition = std::move(condition);
     return s;
+}
+
+// The default English language with every message "message N".
+inline TLanguage NumberedEnglish() {
+    TLanguage english;
+    english.name = "English";
+    english.isDefault = 1;
+    for (int i = 0; i < kMessageCount; ++i)
+        english.messages[size_t(i)] = "message " + std::to_string(i);
+    return english;
 }
 
 // A whole script environment over fakes: variables, selection, conditions, the

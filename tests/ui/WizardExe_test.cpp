@@ -180,6 +180,71 @@ TEST_F(WizardExe, CloseBeforeTheLastPageAsksAndNoKeepsTheWizard) {
     EXPECT_FALSE(PathExists(folder + "\\default"));
 }
 
+// The screen's colour at (x, y) as 0x00BBGGRR, once it has held still for a moment:
+// the background slides and paints in the setup's own time.
+COLORREF SettledScreenColour(int x, int y) {
+    COLORREF last = CLR_INVALID;
+    for (int i = 0; i < 200; ++i) {
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, x, y);
+        ReleaseDC(nullptr, screen);
+        if (c == last) return c;
+        last = c;
+        Sleep(20);
+    }
+    return last;
+}
+
+DWORD ProcessOfWindowAt(int x, int y) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(GetAncestor(WindowFromPoint(POINT{x, y}), GA_ROOT), &pid);
+    return pid;
+}
+
+TEST_F(WizardExe, TheBackgroundFillsTheScreenBehindTheWizardAndClosingGoesThroughIt) {
+    pkg.AddPage("Welcome");
+    pkg.AddPage("Finish");
+    pkg.package.dialogs[0].controls = {Button("Cancel", {StatementCommand::scCloseWizard})};
+    pkg.package.flags.backgroundWindow = 1;
+    TAppearance& look = pkg.package.Settings().appearance;
+    look.backgroundWindowSize = 1; // the whole screen, no border
+    look.gradientStart = 0x0000FF; // red at the top
+    look.gradientEnd = 0xFF0000;   // blue at the bottom
+    look.gradientDirection = 1;
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    Sleep(500);
+    // Band i of 0..63 has 255 * i / 63 of blue and the rest of red, and starts at row
+    // i * h / 63: band 0 is the start colour, band 32 has 129 of blue and 126 of red, and
+    // band 63 starts below the screen, so the bottom row is band 62 (250 and 5).
+    EXPECT_EQ(SettledScreenColour(3, 3), COLORREF(0x0000FF));
+    EXPECT_EQ(SettledScreenColour(w - 4, h - 2), COLORREF(0xFA0005));
+    const int middleBandRow = (32 * h + 32 * h + h) / (2 * 63); // inside band 32
+    EXPECT_EQ(SettledScreenColour(3, middleBandRow), COLORREF(0x81007E));
+
+    RECT r{};
+    ASSERT_TRUE(GetWindowRect(wizard, &r));
+    const DWORD background = ProcessOfWindowAt(3, 3);
+    EXPECT_NE(background, 0u);
+    EXPECT_EQ(ProcessOfWindowAt((r.left + r.right) / 2, (r.top + r.bottom) / 2), background)
+        << "the same setup's window on top";
+    EXPECT_EQ(GetAncestor(WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GA_ROOT),
+              wizard)
+        << "the wizard above the background";
+    const COLORREF inWizard = SettledScreenColour((r.left + r.right) / 2, r.top + 40);
+    EXPECT_NE(inWizard, COLORREF(0x0000FF));
+    EXPECT_NE(inWizard, COLORREF(0xFF0000));
+
+    Click(wizard, "Cancel");
+    auto ask = setup->WaitForMessageBox(60s);
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->text, "Do you want close the Setup?");
+    PostMessageA(ask->window, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(setup->WaitForExit(60s), 0);
+}
+
 TEST_F(WizardExe, ASecondaryDialogStoresItsValuesWhenClosedAndThePageShowsThem) {
     pkg.AddPage("Welcome");
     pkg.AddPage("Ask", 1);
@@ -307,15 +372,16 @@ bool WaitForFile(const std::string& path) {
 
 } // namespace
 
-// Not a check but a walk: with CVN_EXAMPLE_SETUP naming a packed example and
-// CVN_SHOTS_DIR a folder, it goes through the example's pages and, on each, writes
-// "<n>.ready" and waits for "<n>.done", so that testing/wine/wizard-screens.sh can
-// photograph the screen in between. Disabled, so the suite leaves it out; the script
-// asks for it by name.
+// Not a check of its own but a walk: with CVN_EXAMPLE_SETUP naming a packed example, it
+// goes through the example's pages and installs it. With CVN_SHOTS_DIR naming a folder
+// too, on each page it writes "<n>.ready" and waits for "<n>.done", so that
+// testing/wine/wizard-screens.sh can photograph the screen in between; the signed-setup
+// check walks a signed example without. Disabled, so the suite leaves it out; both ask
+// for it by name.
 TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
     const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
     const char* shots = std::getenv("CVN_SHOTS_DIR");
-    if (!exe || !shots) GTEST_SKIP() << "CVN_EXAMPLE_SETUP and CVN_SHOTS_DIR are not set";
+    if (!exe) GTEST_SKIP() << "CVN_EXAMPLE_SETUP is not set";
     const std::string temp = MakeScratchFolder("wizard-example");
     const auto started = std::chrono::steady_clock::now();
     SetupProcess setup(exe, temp);
@@ -333,6 +399,7 @@ TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
                                            .count()));
     int page = 0;
     auto photograph = [&] {
+        if (!shots) return;
         Sleep(500);
         const std::string mark = std::string(shots) + "\\" + std::to_string(++page);
         WriteBytes(mark + ".ready", "", 0);

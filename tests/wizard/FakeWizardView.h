@@ -36,6 +36,8 @@ public:
             if (selected_[i]) return int(i);
         return -1;
     }
+    void SetItemObjects(const std::vector<TItemObject>& items, const TListLook&) override { objects_ = items; }
+    std::vector<TItemObject> ItemObjects() const override { return objects_; }
     void SetFolder(const std::string& folder) override { folder_ = folder; }
     std::string Folder() const override { return folder_; }
     void LoadTextFile(const std::string& path) override { loadedFile_ = path; }
@@ -58,6 +60,7 @@ private:
     std::string text_;
     bool checked_ = false;
     std::vector<std::string> items_;
+    std::vector<TItemObject> objects_;
     std::vector<bool> selected_;
     std::string folder_;
 };
@@ -130,6 +133,7 @@ public:
     }
     uint64_t InstallDriveFreeSpace() override { return 2048; }
     bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
+    void AddComponentPicture(const std::string& path) override { componentPictures.push_back(path); }
     bool FolderExists(const std::string& path) const override { return folders.count(path) != 0; }
     std::string WindowsFolder() const override { return "C:\\WINDOWS"; }
     std::vector<std::string> ProgramGroups(bool) const override { return {}; }
@@ -138,6 +142,7 @@ public:
     std::unique_ptr<TFakePanel> secondary;
     std::function<void()> whileSecondaryShown;
     std::set<std::string> files;
+    std::vector<std::string> componentPictures;
     std::set<std::string> folders;
     std::vector<std::string> questions;
     std::string caption;

@@ -40,13 +40,8 @@ TControlDefinition Control(uint8_t kind, std::vector<std::string> texts, std::st
 class Wizard : public ScriptFixture {
 protected:
     Wizard() : languages(vars) {
-        TLanguage english;
-        english.name = "English";
-        english.isDefault = 1;
-        for (int i = 0; i < kMessageCount; ++i)
-            english.messages[size_t(i)] = "message " + std::to_string(i);
         TLanguageSection section;
-        section.languages = {english};
+        section.languages = {NumberedEnglish()};
         languages.Load(std::move(section));
         interp.Hooks() = {};
     }
@@ -104,6 +99,40 @@ TEST_F(Wizard, PagesFollowPackageOrderSkippingStylesAndResumeAfterInstallPage) {
     w.ShowDialog("Finish");
     Run1(St(SC::scNextDialog)); // the last page stays
     EXPECT_EQ(w.CurrentDialogName(), "Finish");
+}
+
+TEST_F(Wizard, ComponentListItemsCarryTheirPictureSizeAndChoice) {
+    auto component = [](std::string name, std::string picture) {
+        TComponentRecord c;
+        c.name = std::move(name);
+        c.iconFile = std::move(picture);
+        return c;
+    };
+    package.components = {component("Main", "main.bmp"), component("Help", ""),
+                          component("Extras", "gone.bmp"), component("Tools", "tools.bmp")};
+    TFileRecord file;
+    file.fileSize = 5000;
+    file.entry.components = "Main";
+    package.files = {file};
+    vars.Program().tempSetupDir = "C:\\Temp\\cvn";
+    view.files = {"C:\\Temp\\cvn\\main.bmp", "C:\\Temp\\cvn\\tools.bmp"};
+    selection.SetCurrent("Main|Tools", false);
+    package.dialogs = {Dialog("Parts")};
+    package.dialogs[0].controls = {Control(6, {}, {}, 4)};
+    Start();
+    // The pictures that exist, in package order, are the list's pictures 1 and 2.
+    EXPECT_EQ(view.componentPictures,
+              (std::vector<std::string>{"C:\\Temp\\cvn\\main.bmp", "C:\\Temp\\cvn\\tools.bmp"}));
+    const std::vector<TItemObject> items = Ctl(0).ItemObjects();
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].imageIndex, 1);
+    EXPECT_EQ(items[1].imageIndex, -1);
+    EXPECT_EQ(items[2].imageIndex, -1);
+    EXPECT_EQ(items[3].imageIndex, 2);
+    EXPECT_EQ(items[0].size, 5000);
+    EXPECT_EQ(items[0].state, 1);
+    EXPECT_EQ(items[1].state, 0);
+    EXPECT_EQ(items[3].state, 1);
 }
 
 TEST_F(Wizard, PageChangeRunsTheFourScriptsInOrderAndStoresTheOldPage) {

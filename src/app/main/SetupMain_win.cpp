@@ -2,9 +2,13 @@
 #include "app/Startup.h"
 #include "app/WinStartupHost.h"
 #include "core/SystemLibrary_win.h"
+#include "install/DeviceCommands.h"
+#include "install/HotSync.h"
+#include "install/RapiTool.h"
 #include "script/DllCall.h"
 #include "script/HttpNetwork.h"
 #include "ui/Application.h"
+#include "ui/StartCEConnection.h"
 
 #include <windows.h>
 
@@ -34,9 +38,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             run = std::make_unique<TSetupRun>(host->SystemValues(), host->CommandPlatform());
             run->InstallInternetCommands(CreateWinHttpNetwork(), CreateWinHttpsClient(),
                                          [] { TApplication::Instance().ProcessMessages(); });
-            std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
-            TDLLCall dllCall(*dllInvoke);
-            dllCall.Install(run->interpreter);
+            InstallDllCallOnFirstUse(run->interpreter, CreateWinDllInvoke);
+            // The device link for the whole run, its connection wait shown in its window.
+            std::unique_ptr<TRapiApi> rapi = CreateWinRapiApi();
+            TRapiTool device(*rapi, [] { TApplication::Instance().ProcessMessages(); });
+            device.SetPlatformTable(&run->package.platforms);
+            TSetupRun& setup = *run;
+            TConnectionDisplay connection([&setup] {
+                TConnectionLook look;
+                look.caption = setup.variables.ExpandVariables("%SoftwareName%");
+                look.text = setup.variables.ExpandVariables(setup.languages.DeviceConnectionText());
+                look.useSetupFont = !(setup.reader && setup.Flags().keepSystemFont);
+                look.setupFont = setup.package.Settings().appearance.setupFont;
+                return look;
+            });
+            device.OnConnectProgress.Bind([&connection](int phase) { connection.ConnectProgress(phase); });
+            TDeviceCommands deviceCommands(run->interpreter.Commands(), device, TheHotSync(), run->package);
+            deviceCommands.Install(run->interpreter);
             exitCode = RunSetup(*run, *host);
         } catch (const std::exception& e) {
             if (host) host->CloseStartupWindows();

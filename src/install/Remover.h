@@ -47,6 +47,9 @@ public:
     virtual bool DeleteKey(TRegRoot root, const std::string& key) = 0;
 };
 
+// The running Windows (RemovalPlatform_win.cpp; Windows only).
+TRemovalPlatform& WindowsRemovalPlatform();
+
 enum class TRemoveAnswer { Yes, YesToAll, No, NoToAll };
 
 // The uninstaller texts a removal shows, taken from the uninstall data.

@@ -7,6 +7,10 @@
 
 namespace cvn {
 
+// The four-button question about removing one file, in the run's setup font.
+TRemoveAnswer AskRemoval(const TSetupRun& run, const TRemovalTexts& texts, const std::string& question,
+                         const std::string& path, HWND owner = nullptr);
+
 // The uninstaller on Windows: message boxes captioned with its title, the four-button
 // question for shared files, servers and type libraries, and the progress window.
 class TWinUninstallerHost final : public TUninstallerHost {
@@ -31,8 +35,6 @@ public:
     void RemoveProgramAtRestart(const std::string& path) override;
 
 private:
-    TFontSpec Font() const;
-
     const TSetupRun& run_;
     std::unique_ptr<TfrmCopyingFiles> progress_;
 };

@@ -35,17 +35,40 @@ UINT IconFlags(TMessageIcon icon) {
 
 TWinUninstallerHost::~TWinUninstallerHost() = default;
 
-TFontSpec TWinUninstallerHost::Font() const {
-    if (run_.package.flags.keepSystemFont) return TFontSpec{};
-    return FontSpecFromRecord(run_.package.Settings().appearance.setupFont);
+namespace {
+
+TFontSpec SetupFont(const TSetupRun& run) {
+    if (run.package.flags.keepSystemFont) return TFontSpec{};
+    return FontSpecFromRecord(run.package.Settings().appearance.setupFont);
+}
+
+} // namespace
+
+TRemoveAnswer AskRemoval(const TSetupRun& run, const TRemovalTexts& texts, const std::string& question,
+                         const std::string& path, HWND owner) {
+    TMsgBoxFilesTexts box;
+    box.caption = TApplication::Instance().Title();
+    box.message = question;
+    box.existentLabel = texts.fileLabels[0];
+    box.destinationLabel = texts.fileLabels[1];
+    box.yes = texts.buttons[0];
+    box.yesToAll = texts.buttons[1];
+    box.no = texts.buttons[2];
+    box.noToAll = texts.buttons[3];
+    switch (AskDelete(owner, SetupFont(run), box, path)) {
+    case mrYes:
+        return TRemoveAnswer::Yes;
+    case mrYesToAll:
+        return TRemoveAnswer::YesToAll;
+    case mrNoToAll:
+        return TRemoveAnswer::NoToAll;
+    default:
+        return TRemoveAnswer::No;
+    }
 }
 
 bool TWinUninstallerHost::ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    // Writing denied to others while it is read, as every setup data file is.
-    std::unique_ptr<InputStream> file = FileInputStream::Open(path);
-    if (!file) return false;
-    bytes.resize(size_t(file->Size()));
-    return file->Seek(0) && file->ReadExact(bytes.data(), bytes.size());
+    return ReadWholeFile(path, bytes);
 }
 
 void TWinUninstallerHost::SetTitle(const std::string& title) {
@@ -63,30 +86,12 @@ bool TWinUninstallerHost::Confirm(const std::string& text) {
 
 TRemoveAnswer TWinUninstallerHost::Ask(const TRemovalTexts& texts, const std::string& question,
                                        const std::string& path) {
-    TMsgBoxFilesTexts box;
-    box.caption = TApplication::Instance().Title();
-    box.message = question;
-    box.existentLabel = texts.fileLabels[0];
-    box.destinationLabel = texts.fileLabels[1];
-    box.yes = texts.buttons[0];
-    box.yesToAll = texts.buttons[1];
-    box.no = texts.buttons[2];
-    box.noToAll = texts.buttons[3];
-    switch (AskDelete(progress_ ? progress_->Handle() : nullptr, Font(), box, path)) {
-    case mrYes:
-        return TRemoveAnswer::Yes;
-    case mrYesToAll:
-        return TRemoveAnswer::YesToAll;
-    case mrNoToAll:
-        return TRemoveAnswer::NoToAll;
-    default:
-        return TRemoveAnswer::No;
-    }
+    return AskRemoval(run_, texts, question, path, progress_ ? progress_->Handle() : nullptr);
 }
 
 void TWinUninstallerHost::ShowProgress(const std::string& status) {
     progress_ = std::make_unique<TfrmCopyingFiles>();
-    if (!progress_->Create(nullptr, Font())) {
+    if (!progress_->Create(nullptr, SetupFont(run_))) {
         progress_.reset();
         return;
     }

@@ -1,6 +1,8 @@
 #include "app/SetupRun.h"
 #include "app/Startup.h"
 #include "app/WinStartupHost.h"
+#include "app/WinUninstallerHost.h"
+#include "install/Remover.h"
 #include "core/SystemLibrary_win.h"
 #include "script/DllCall.h"
 #include "script/HttpNetwork.h"
@@ -14,6 +16,28 @@
 #include <memory>
 
 using namespace cvn;
+
+namespace {
+
+TMaintenance::TParts MaintenanceParts(TSetupRun& run, TWinStartupHost& host) {
+    TMaintenance::TParts parts;
+    parts.package = &run.package;
+    parts.variables = &run.variables;
+    parts.languages = &run.languages;
+    parts.selection = &run.selection;
+    parts.registry = host.CommandPlatform().registry;
+    parts.readFile = ReadWholeFile;
+    parts.showError = [](const std::string& text) {
+        TApplication::Instance().ShowMessage(text, MB_OK | MB_ICONERROR);
+    };
+    parts.removal = &WindowsRemovalPlatform();
+    parts.ask = [&run](const TRemovalTexts& texts, const std::string& question, const std::string& path) {
+        return AskRemoval(run, texts, question, path);
+    };
+    return parts;
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything else can load a DLL: a copy planted in the setup's folder (a
@@ -37,6 +61,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             std::unique_ptr<TDLLInvoke> dllInvoke = CreateWinDllInvoke();
             TDLLCall dllCall(*dllInvoke);
             dllCall.Install(run->interpreter);
+            run->maintenance = std::make_unique<TMaintenance>(MaintenanceParts(*run, *host));
+            run->maintenance->Install(run->interpreter);
             exitCode = RunSetup(*run, *host);
         } catch (const std::exception& e) {
             if (host) host->CloseStartupWindows();

@@ -1,0 +1,84 @@
+#include "Maintenance.h"
+
+#include "install/PreviousInstallation.h"
+#include "install/UninstallRegistration.h"
+#include "package/StatementCodes.h"
+#include "script/CommandPlatform.h"
+#include "script/Interpreter.h"
+#include "script/Selection.h"
+#include "script/Variables.h"
+
+namespace cvn {
+
+namespace {
+
+// The names of `list` that `other` does not name, in the order of `list`.
+std::string NamesMissingFrom(const std::string& list, const std::string& other) {
+    std::string result;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t bar = list.find('|', start);
+        if (bar == std::string::npos) bar = list.size();
+        const std::string name = list.substr(start, bar - start);
+        if (!name.empty() && !ComponentListContains(other, name) && !ComponentListContains(result, name))
+            result += (result.empty() ? "" : "|") + name;
+        start = bar + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+std::string MaintenanceComponentsToRemove(const std::string& installed, const std::string& selected) {
+    return NamesMissingFrom(installed, selected);
+}
+
+std::string MaintenanceComponentsToAdd(const std::string& installed, const std::string& selected) {
+    return NamesMissingFrom(selected, installed);
+}
+
+void TMaintenance::Install(TInterpreter& interpreter) {
+    interpreter.SetExternalCommand(uint8_t(StatementCommand::scLoadPreviousInstallation),
+                                   [this](const TScriptStatement&) { LoadPreviousInstallation(); });
+}
+
+bool TMaintenance::LoadPreviousInstallation() {
+    const TSettingsRecord& settings = parts_.package->Settings();
+    const std::string key = UninstallKeyPath(settings.companyName, settings.softwareName);
+    TPcRegistry& registry = *parts_.registry;
+    if (!registry.ReadValue(TRegRoot::LocalMachine, key, "DisplayVersion", false)) return false;
+    auto command = registry.ReadValue(TRegRoot::LocalMachine, key, "UninstallString", false);
+    const std::string path = command && command->AsText() ? UninstallDataPathOf(*command->AsText()) : "";
+    std::vector<uint8_t> bytes;
+    if (path.empty() || !parts_.readFile(path, bytes)) return false;
+    TUninstallDataRead read = ReadUninstallDataBytes(bytes);
+    if (!read.ok) {
+        if (parts_.showError) parts_.showError(read.problem);
+        return false;
+    }
+    previous_ = std::move(read.data);
+    ApplyUninstallData(previous_, *parts_.package, *parts_.variables, parts_.languages);
+    parts_.selection->SetSetupTypeList(2, previous_.installedComponents);
+    parts_.selection->EnterMaintenanceMode();
+    parts_.variables->SetVariable("%SetupType%", "2");
+    loaded_ = true;
+    return true;
+}
+
+void TMaintenance::RemoveDeselectedComponents(const std::function<void(int done, int total)>& progress) {
+    if (!loaded_ || !parts_.removal) return;
+    const std::string selected = parts_.selection->Current();
+    const std::string toRemove = MaintenanceComponentsToRemove(previous_.installedComponents, selected);
+    TRemovalTexts texts = TRemovalTexts::From(previous_);
+    TRemovalHooks hooks;
+    hooks.expand = [this](const std::string& t) { return parts_.variables->ExpandVariables(t); };
+    hooks.progress = [&](int total, int done, bool&) { progress(done, total); };
+    if (parts_.ask)
+        hooks.ask = [&](const std::string& q, const std::string& p) { return parts_.ask(texts, q, p); };
+    TRemover remover(*parts_.removal, texts, hooks);
+    // What the components that stay still use is kept; the rest leaves the log, so
+    // the uninstall data written next lists only what is still installed.
+    if (toRemove.empty() || !remover.Remove(previous_.items, toRemove, selected, false, true)) progress(0, 0);
+}
+
+} // namespace cvn

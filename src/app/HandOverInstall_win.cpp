@@ -24,6 +24,8 @@ TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host) 
     context.interpreter = &run.interpreter;
     context.flags = run.Flags();
     if (TMaintenance* maintenance = run.maintenance.get()) {
+        context.maintenance = maintenance;
+        // Until an earlier installation is loaded it holds nothing and removes nothing.
         context.engine.previous = maintenance;
         context.computeAddedComponents = [&run, maintenance] {
             run.selection.SetComponentsToAdd(

@@ -36,7 +36,6 @@ private:
         const std::string* canClose = run_.variables.Store().Find("%CanClose%");
         return canClose && *canClose == "0";
     }
-    void RemoveUninstallKey();
     void RemoveOwnFiles();
 
     const TUninstallerArgs& args_;
@@ -45,18 +44,6 @@ private:
     TUninstallerHost& host_;
     TUninstallData data_;
 };
-
-// The entry's values go with the log's registry entries; this catches an entry
-// whose values the log does not list (written in maintenance mode, or by hand).
-void TUninstall::RemoveUninstallKey() {
-    const std::string key = UninstallKeyPath(data_.companyName, data_.softwareName);
-    if (!platform_.KeyExists(TRegRoot::LocalMachine, key)) return;
-    TUninstallKeyFacts facts;
-    facts.iconPath = "-"; // every value name, the icon's too
-    for (const auto& value : UninstallKeyValues(facts))
-        platform_.DeleteValue(TRegRoot::LocalMachine, key, value.first);
-    if (platform_.KeyIsEmpty(TRegRoot::LocalMachine, key)) platform_.DeleteKey(TRegRoot::LocalMachine, key);
-}
 
 // The uninstaller program in the Windows folder serves every product installed by
 // this setup; it goes only with the last product that names it.
@@ -115,7 +102,7 @@ int TUninstall::Run() {
     if (!args_.silent) host_.ShowProgress(Text(kTextRemoving));
     TRemover remover(platform_, texts, hooks);
     remover.Remove(log, data_.installedComponents, "", true);
-    RemoveUninstallKey();
+    RemoveUninstallEntry(platform_, data_.companyName, data_.softwareName);
     if (!args_.silent) host_.CloseProgress();
 
     ScriptLetsGoOn(run_.package.eventScripts[6]);

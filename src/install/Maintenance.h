@@ -51,13 +51,33 @@ public:
     bool Loaded() const { return loaded_; }
     const std::string& InstalledComponents() const { return previous_.installedComponents; }
 
+    // Removing an installed product (the remove-previous-install statement).
+    struct TProductRemoval {
+        // Runs one of the two uninstall scripts; false when the removal is to stop.
+        std::function<bool(const TScript& script)> runScript;
+        std::function<void(int total)> started;
+        std::function<void(int done)> progress;
+        std::function<void()> processMessages;
+    };
+    // Removes the product registered under these names. The result variable gets
+    // "2" when entries were removed, "1" when the log was empty, "0" on failure.
+    // False when nothing was done: the product is not registered, its data file is
+    // missing, it is this setup's own product and was removed already, or the
+    // before-uninstall script stopped it.
+    bool RemoveProduct(const std::string& resultVariable, const std::string& softwareName,
+                       const std::string& companyName, const TProductRemoval& run);
+
     const std::vector<TUninstallItem>& Items() const override { return previous_.items; }
     void RemoveDeselectedComponents(const std::function<void(int done, int total)>& progress) override;
 
 private:
     TParts parts_;
+    // The uninstall data file of a registered product; empty when there is none.
+    std::string RegisteredDataPath(const std::string& softwareName, const std::string& companyName) const;
+
     TUninstallData previous_;
     bool loaded_ = false;
+    bool ownProductRemoved_ = false;
 };
 
 } // namespace cvn

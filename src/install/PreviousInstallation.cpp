@@ -2,6 +2,8 @@
 
 #include "core/ByteReader.h"
 #include "core/FormatError.h"
+#include "install/Remover.h"
+#include "install/UninstallRegistration.h"
 #include "script/Languages.h"
 #include "script/Variables.h"
 
@@ -39,6 +41,17 @@ void ApplyUninstallData(const TUninstallData& data, TPackage& package, TVariable
     store.Clear();
     for (const std::string& line : data.variables)
         store.AddLine(line);
+}
+
+void RemoveUninstallEntry(TRemovalPlatform& platform, const std::string& companyName,
+                          const std::string& softwareName) {
+    const std::string key = UninstallKeyPath(companyName, softwareName);
+    if (!platform.KeyExists(TRegRoot::LocalMachine, key)) return;
+    TUninstallKeyFacts facts;
+    facts.iconPath = "-"; // every value name, the icon's too
+    for (const auto& value : UninstallKeyValues(facts))
+        platform.DeleteValue(TRegRoot::LocalMachine, key, value.first);
+    if (platform.KeyIsEmpty(TRegRoot::LocalMachine, key)) platform.DeleteKey(TRegRoot::LocalMachine, key);
 }
 
 } // namespace cvn

@@ -29,4 +29,11 @@ TUninstallDataRead ReadUninstallDataBytes(const std::vector<uint8_t>& bytes);
 void ApplyUninstallData(const TUninstallData& data, TPackage& package, TVariables& variables,
                         TLanguages* languages);
 
+class TRemovalPlatform;
+
+// Removes the values of the product's entry in the list of installed programs that
+// are left (the log lists them only for a first install) and the entry once empty.
+void RemoveUninstallEntry(TRemovalPlatform& platform, const std::string& companyName,
+                          const std::string& softwareName);
+
 } // namespace cvn

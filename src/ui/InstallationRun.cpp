@@ -22,6 +22,8 @@ constexpr int kMsgCancel = 1;
 constexpr int kMsgCloseWhileCopying = 9;
 constexpr int kMsgCannotReadDrive = 12;
 constexpr int kMsgNoSpace = 13;
+constexpr int kMsgUninstalling = 38;
+constexpr int kMsgUninstallingComponents = 59;
 constexpr int kScriptBeforeCopy = 1;
 constexpr int kScriptAfterCopy = 2;
 constexpr int kScriptClose = 3;
@@ -171,6 +173,63 @@ void TInstallationRun::CreateProgressWindow() {
     progressWindow_->Show();
     progressWindow_->Repaint();
     if (onProgressWindowShown) onProgressWindowShown(*progressWindow_);
+}
+
+void TInstallationRun::RemovePreviousInstallation(const std::string& resultVariable,
+                                                  const std::string& softwareName,
+                                                  const std::string& companyName) {
+    if (!ctx_.maintenance || busy_) return;
+    busy_ = true;
+    ctx_.interpreter->SetBusy(true);
+    TApplication::Instance().SetBusyCursor(true);
+    const TSettingsRecord& settings = ctx_.engine.package->Settings();
+    const bool own = softwareName == settings.softwareName && companyName == settings.companyName;
+
+    std::unique_ptr<TfrmCopyingFiles> window;
+    const bool onPage = ctx_.showInstallPage && ctx_.showInstallPage();
+    auto report = [&](int kind, const std::string& text, int value) {
+        if (window)
+            window->Progress(kind, text, value);
+        else if (onPage && ctx_.reportProgress)
+            ctx_.reportProgress(kind, text, value);
+    };
+    if (!onPage) {
+        window = std::make_unique<TfrmCopyingFiles>();
+        if (window->Create(ctx_.wizard ? ctx_.wizard : TApplication::Instance().Handle(), DialogFont())) {
+            window->SetCaption(TApplication::Instance().Title());
+            window->SetCancelCaption(
+                ctx_.engine.languages->Text(own ? kMsgCancel : kMsgUninstallingComponents));
+            window->SetCancelEnabled(false);
+            if (ctx_.backWindow) window->SetTopMost(true);
+            window->CentreOnScreen(true, true);
+            if (ctx_.wizard) ShowWindow(ctx_.wizard, SW_HIDE);
+            window->Show();
+            window->Repaint();
+        } else {
+            window.reset();
+        }
+    }
+    report(ipStatus, ctx_.engine.languages->Text(kMsgUninstalling), 0);
+    report(ipDetail, {}, 0);
+    report(ipPosition, {}, 0);
+    ProcessMessages();
+
+    TMaintenance::TProductRemoval removal;
+    removal.runScript = [this](const TScript& script) {
+        return ctx_.interpreter->RunScript(script) || Variable("%CanClose%") == "0";
+    };
+    removal.started = [&](int total) { report(ipMaximum, {}, total); };
+    removal.progress = [&](int done) { report(ipPosition, {}, done); };
+    removal.processMessages = [this] { ProcessMessages(); };
+    ctx_.maintenance->RemoveProduct(resultVariable, softwareName, companyName, removal);
+
+    if (window) {
+        window.reset();
+        if (ctx_.wizard) ShowWindow(ctx_.wizard, SW_SHOW);
+    }
+    TApplication::Instance().SetBusyCursor(false);
+    ctx_.interpreter->SetBusy(false);
+    busy_ = false;
 }
 
 void TInstallationRun::EndRun() {

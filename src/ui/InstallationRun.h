@@ -3,6 +3,7 @@
 #include "install/CorvaneInstall.h"
 #include "install/InstallContext.h"
 #include "install/InstallUi.h"
+#include "install/Maintenance.h"
 #include "script/InternetCommands.h"
 #include "ui/CopyingFiles.h"
 #include "ui/Form.h"
@@ -36,6 +37,8 @@ struct TInstallationRunContext {
     // The wizard's close request (its confirmation and close script); true when the
     // close went through. Empty: the run asks itself.
     std::function<bool()> closeRequest;
+    // The earlier installations: maintenance mode and removing products. Null: none.
+    TMaintenance* maintenance = nullptr;
     // Maintenance mode: works out which components are being added.
     std::function<void()> computeAddedComponents;
     // Set only without a wizard (which is the download display otherwise): a Download
@@ -55,6 +58,10 @@ public:
     TInstallationRun& operator=(const TInstallationRun&) = delete;
 
     void RunInstallation();
+    // The remove-previous-install statement: the product's removal between the two
+    // uninstall scripts, with its progress on the "INSTALL" page or the copying window.
+    void RemovePreviousInstallation(const std::string& resultVariable, const std::string& softwareName,
+                                    const std::string& companyName);
 
     // Free space of the install drive in units of 1024 bytes; 0 after message 12 and
     // the error script when the drive cannot be read.

@@ -134,3 +134,33 @@ TEST_F(MaintenanceTest, UnregisteredOrForeignDataLeavesTheRunAsItWas) {
     EXPECT_FALSE(selection.MaintenanceMode());
     EXPECT_EQ(*vars.Store().Find("%Seen%"), "before");
 }
+
+TEST_F(MaintenanceTest, RemovingTheOwnProductRunsOnceAndTheSetupKeepsItsVariables) {
+    Register("\"C:\\WINDOWS\\cvnuninst.exe\" \"C:\\Program Files\\Acme\\uninst.dat\"");
+    pc.WriteRegistryValue(TRegRoot::LocalMachine, kKey, "DisplayName", TRegistryValueType::String, "Tide");
+    pkg.eventScripts[5] = {{uint8_t(StatementCommand::scAssign), {"%Before%", "ran", "0"}, ""}};
+    std::vector<std::string> scripts;
+    TMaintenance::TProductRemoval run;
+    run.runScript = [&](const TScript& script) {
+        scripts.push_back(script.empty() ? "empty" : script[0].param[0]);
+        return true;
+    };
+    std::vector<int> done;
+    run.progress = [&](int d) { done.push_back(d); };
+
+    ASSERT_TRUE(maintenance->RemoveProduct("%Result%", "Tide Charts", "Acme", run));
+    EXPECT_EQ(*vars.Store().Find("%Result%"), "2");
+    EXPECT_EQ(*vars.Store().Find("%Seen%"), "before") << "the setup's own store comes back";
+    EXPECT_EQ(vars.Store().Find("%Mood%"), nullptr);
+    EXPECT_EQ(scripts, (std::vector<std::string>{"%Before%", "empty"})) << "the product's own after-script";
+    EXPECT_FALSE(pc.Has("C:\\Program Files\\Acme\\main.exe"));
+    EXPECT_FALSE(pc.Has("C:\\Program Files\\Acme\\help.chm"));
+    EXPECT_FALSE(pc.FolderExists("C:\\Program Files\\Acme"));
+    EXPECT_FALSE(pc.KeyExists(TRegRoot::LocalMachine, kKey)) << "the list entry goes with it";
+    ASSERT_FALSE(done.empty());
+    EXPECT_EQ(done.back(), 3);
+
+    EXPECT_FALSE(maintenance->RemoveProduct("%Result%", "Tide Charts", "Acme", run)) << "once per run";
+    EXPECT_FALSE(maintenance->RemoveProduct("%Other%", "Tide Tables", "Acme", run)) << "not registered";
+    EXPECT_EQ(vars.Store().Find("%Other%"), nullptr);
+}

@@ -15,22 +15,6 @@ namespace {
 
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-UINT IconFlags(TMessageIcon icon) {
-    switch (icon) {
-    case TMessageIcon::Error:
-        return MB_ICONERROR;
-    case TMessageIcon::Information:
-        return MB_ICONINFORMATION;
-    case TMessageIcon::Warning:
-        return MB_ICONWARNING;
-    case TMessageIcon::Question:
-        return MB_ICONQUESTION;
-    case TMessageIcon::None:
-        break;
-    }
-    return 0;
-}
-
 } // namespace
 
 TWinUninstallerHost::~TWinUninstallerHost() = default;
@@ -76,7 +60,7 @@ void TWinUninstallerHost::SetTitle(const std::string& title) {
 }
 
 void TWinUninstallerHost::ShowMessage(const std::string& text, TMessageIcon icon) {
-    TApplication::Instance().ShowMessage(text, MB_OK | IconFlags(icon),
+    TApplication::Instance().ShowMessage(text, MB_OK | MessageIconFlags(icon),
                                          progress_ ? progress_->Handle() : nullptr);
 }
 

@@ -15,15 +15,9 @@ namespace {
 // The names of `list` that `other` does not name, in the order of `list`.
 std::string NamesMissingFrom(const std::string& list, const std::string& other) {
     std::string result;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) bar = list.size();
-        const std::string name = list.substr(start, bar - start);
-        if (!name.empty() && !ComponentListContains(other, name) && !ComponentListContains(result, name))
+    for (const std::string& name : ComponentNames(list))
+        if (!ComponentListContains(other, name) && !ComponentListContains(result, name))
             result += (result.empty() ? "" : "|") + name;
-        start = bar + 1;
-    }
     return result;
 }
 

@@ -35,18 +35,6 @@ int CountedSteps(uint8_t kind) {
     }
 }
 
-std::vector<std::string> SplitComponents(const std::string& list) {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) bar = list.size();
-        if (bar > start) names.push_back(list.substr(start, bar - start));
-        start = bar + 1;
-    }
-    return names;
-}
-
 // The key path and each of its parents: "A\B\C", "A\B", "A".
 void AddKeyAndParents(std::set<std::string>& keys, std::string key) {
     while (!key.empty()) {
@@ -80,7 +68,7 @@ TRemovalTexts TRemovalTexts::From(const TUninstallData& data) {
 bool TRemover::Belongs(const std::string& components) const {
     if (components.empty()) return removeAll_;
     bool goes = false;
-    for (const std::string& name : SplitComponents(components)) {
+    for (const std::string& name : ComponentNames(components)) {
         if (ComponentListContains(kept_, name)) return false;
         if (ComponentListContains(remove_, name)) goes = true;
     }

@@ -42,22 +42,6 @@ std::string DrivePartOf(const std::string& path) {
     return {};
 }
 
-UINT IconFlags(TMessageIcon icon) {
-    switch (icon) {
-    case TMessageIcon::Error:
-        return MB_ICONERROR;
-    case TMessageIcon::Warning:
-        return MB_ICONWARNING;
-    case TMessageIcon::Information:
-        return MB_ICONINFORMATION;
-    case TMessageIcon::Question:
-        return MB_ICONQUESTION;
-    case TMessageIcon::None:
-        break;
-    }
-    return 0;
-}
-
 TOverwriteAnswer AnswerOf(int modalResult) {
     switch (modalResult) {
     case mrYes:
@@ -398,7 +382,7 @@ void TInstallationRun::FinishSetup() {
 
 void TInstallationRun::ShowMessage(const std::string& text, TMessageIcon icon, bool secondButtonDefault) {
     TApplication::Instance().ShowMessage(
-        text, MB_OK | IconFlags(icon) | (secondButtonDefault ? MB_DEFBUTTON2 : 0), Owner());
+        text, MB_OK | MessageIconFlags(icon) | (secondButtonDefault ? MB_DEFBUTTON2 : 0), Owner());
 }
 
 TOverwriteAnswer TInstallationRun::AskOverwrite(const TOverwritePrompt& prompt) {

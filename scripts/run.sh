@@ -50,7 +50,7 @@ if [ ! -f "$win/CMakeCache.txt" ]; then
   cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVN_BENCH=OFF \
     --toolchain "$root/cmake/$toolchain"
 fi
-cmake --build "$win" -j "$jobs" --target setup
+cmake --build "$win" -j "$jobs" --target setup cvnuninst
 stub=$(find "$win/src/app" -name setup.exe -type f | head -1)
 [ -n "$stub" ] || fail "the 'setup' target built no setup.exe under $win/src/app"
 

@@ -46,6 +46,15 @@ TInstallationRunContext InstallationContext(TSetupRun& run, TStartupHost& host, 
     context.engine.setupPath = host.ExecutablePath();
     context.interpreter = &run.interpreter;
     context.flags = run.Flags();
+    if (TMaintenance* maintenance = run.maintenance.get()) {
+        context.maintenance = maintenance;
+        // Until an earlier installation is loaded it holds nothing and removes nothing.
+        context.engine.previous = maintenance;
+        context.computeAddedComponents = [&run, maintenance] {
+            run.selection.SetComponentsToAdd(
+                MaintenanceComponentsToAdd(maintenance->InstalledComponents(), run.selection.Current()));
+        };
+    }
     return context;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Stream.h"
+#include "install/Maintenance.h"
 #include "package/PackageModel.h"
 #include "package/PackageReader.h"
 #include "script/CommandPlatform.h"
@@ -59,6 +60,10 @@ public:
     // pump handles window messages while a request waits.
     void InstallInternetCommands(std::unique_ptr<THttpNetwork> network, std::unique_ptr<THttpsClient> secure,
                                  std::function<void()> pump);
+
+    // The previous installation that LoadPreviousInstallation reads; null until the
+    // program installs it.
+    std::unique_ptr<TMaintenance> maintenance;
 
     const TStartupFlags& Flags() const { return reader->Flags(); }
     const TPackageLayout& Layout() const { return reader->Layout(); }

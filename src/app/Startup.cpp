@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <functional>
 
 namespace cvn {
 
@@ -181,37 +180,13 @@ void TStartup::ShowSplashWhenExtracted() {
 
 bool TStartup::ReadRemainingSections(int& exitCode) {
     TPackage& p = run_.package;
-    TPackageReader& reader = *run_.reader;
-    TComponentSection components;
-    TFolderSection folders;
-    TFileSection files;
-    // The order is the package's own: the device link gets the platform table first.
-    for (auto read : std::initializer_list<std::function<PackageResult()>>{
-             [&] { return reader.ReadPlatforms(p.platforms); },
-             [&] { return reader.ReadComponents(components); },
-             [&] { return reader.ReadBillboards(p.billboards); },
-             [&] { return reader.ReadEventScripts(p.eventScripts); },
-             [&] { return reader.ReadDialogs(p.dialogs); },
-             [&] { return reader.ReadFolders(folders); },
-             [&] { return reader.ReadFiles(files); },
-             [&] { return reader.ReadShortcuts(p.shortcuts); },
-             [&] { return reader.ReadRegistry(p.registry); },
-         }) {
-        if (PackageResult r = read(); !r) {
-            exitCode = Damaged(r);
-            return false;
-        }
+    if (PackageResult r = run_.reader->ReadListSections(p); !r) {
+        exitCode = Damaged(r);
+        return false;
     }
     // Whether the package has components at all is known only now; %SetupType% picks
     // the type 0 list again when the start-up variables are set.
-    run_.selection.Load(p.Settings().setupTypeComponents, !components.components.empty());
-    p.progress = components.progress;
-    p.components = std::move(components.components);
-    p.conduits = std::move(components.conduits);
-    p.installFolders = std::move(folders.installFolders);
-    p.programGroupFolders = std::move(folders.programGroupFolders);
-    p.deviceApplications = std::move(files.applications);
-    p.files = std::move(files.files);
+    run_.selection.Load(p.Settings().setupTypeComponents, !p.components.empty());
     run_.variables.Program().folderVariableList = p.installFolders;
 
     if (auto pages = FindWizardPageRange(p.dialogs)) {

@@ -19,4 +19,11 @@ bool MemoryInputStream::Seek(uint64_t pos) {
     return true;
 }
 
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::unique_ptr<FileInputStream> file = FileInputStream::Open(path);
+    if (!file) return false;
+    bytes.resize(size_t(file->Size()));
+    return file->Seek(0) && file->ReadExact(bytes.data(), bytes.size());
+}
+
 } // namespace cvn

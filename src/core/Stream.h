@@ -58,4 +58,7 @@ private:
     std::string path_;
 };
 
+// The whole file, read through FileInputStream; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+
 } // namespace cvn

@@ -281,24 +281,19 @@ PackageResult TPackageReader::ReadPlatforms(std::vector<TPlatformRecord>& out) {
     return LoadSection(kSecPlatforms, [&](ByteReader& r) { out = ReadPlatformTable(r); });
 }
 
-PackageResult TPackageReader::ReadAll(TPackage& out) {
-    if (!open_)
-        if (auto res = Open(); !res) return res;
-    TPackage p;
-    p.flags = flags_;
+PackageResult TPackageReader::ReadListSections(TPackage& out) {
     TComponentSection components;
     TFolderSection folders;
     TFileSection files;
+    // Read into a copy so that a damaged section leaves the model as it was.
+    TPackage p = out;
     PackageResult res;
-    (res = ReadProduct(p.product)) && (res = ReadLanguages(p.languages)) &&
-        (res = ReadAppearance(p.product.settings.appearance)) &&
-        (res = ReadCustomVariables(p.customVariables)) && (res = ReadBackgroundItems(p.backgroundItems)) &&
-        (res = ReadComponents(components)) && (res = ReadBillboards(p.billboards)) &&
-        (res = ReadEventScripts(p.eventScripts)) && (res = ReadDialogs(p.dialogs)) &&
-        (res = ReadFolders(folders)) && (res = ReadSupportFiles(p.supportFiles)) &&
-        (res = ReadFiles(files)) && (res = ReadShortcuts(p.shortcuts)) && (res = ReadRegistry(p.registry)) &&
-        (res = ReadSupportFilesFlag(p.supportFilesFlag)) && (res = ReadPlatforms(p.platforms));
+    (res = ReadPlatforms(p.platforms)) && (res = ReadComponents(components)) &&
+        (res = ReadBillboards(p.billboards)) && (res = ReadEventScripts(p.eventScripts)) &&
+        (res = ReadDialogs(p.dialogs)) && (res = ReadFolders(folders)) && (res = ReadFiles(files)) &&
+        (res = ReadShortcuts(p.shortcuts)) && (res = ReadRegistry(p.registry));
     if (!res) return res;
+    p.flags = flags_;
     p.progress = components.progress;
     p.components = std::move(components.components);
     p.conduits = std::move(components.conduits);
@@ -306,6 +301,21 @@ PackageResult TPackageReader::ReadAll(TPackage& out) {
     p.programGroupFolders = std::move(folders.programGroupFolders);
     p.deviceApplications = std::move(files.applications);
     p.files = std::move(files.files);
+    out = std::move(p);
+    return res;
+}
+
+PackageResult TPackageReader::ReadAll(TPackage& out) {
+    if (!open_)
+        if (auto res = Open(); !res) return res;
+    TPackage p;
+    PackageResult res;
+    (res = ReadProduct(p.product)) && (res = ReadLanguages(p.languages)) &&
+        (res = ReadAppearance(p.product.settings.appearance)) &&
+        (res = ReadCustomVariables(p.customVariables)) && (res = ReadBackgroundItems(p.backgroundItems)) &&
+        (res = ReadSupportFiles(p.supportFiles)) && (res = ReadSupportFilesFlag(p.supportFilesFlag)) &&
+        (res = ReadListSections(p));
+    if (!res) return res;
     out = std::move(p);
     return res;
 }

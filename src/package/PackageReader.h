@@ -90,6 +90,12 @@ public:
     PackageResult ReadSupportFilesFlag(uint8_t& out);                            // 15
     PackageResult ReadPlatforms(std::vector<TPlatformRecord>& out);              // 17
 
+    // The list sections start-up reads after the first extraction pass (17, 6, 7, 8,
+    // 9, 10, 12, 13, 14, in that order: the device link gets the platform table
+    // first), assembled into the model together with the start-up flags. The model's
+    // other sections are kept as they are.
+    PackageResult ReadListSections(TPackage& out);
+
     // Every section into one model (opens first when needed). Section 16 is not read.
     PackageResult ReadAll(TPackage& out);
 

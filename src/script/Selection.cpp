@@ -26,6 +26,15 @@ bool ComponentListContains(std::string_view list, std::string_view component) {
     return AnyName(list, [&](std::string_view name) { return EqualsNoCase(name, component); });
 }
 
+std::vector<std::string> ComponentNames(std::string_view list) {
+    std::vector<std::string> names;
+    AnyName(list, [&](std::string_view name) {
+        if (!name.empty()) names.emplace_back(name);
+        return false;
+    });
+    return names;
+}
+
 bool ComponentListsIntersect(std::string_view a, std::string_view b) {
     return AnyName(a, [&](std::string_view name) { return ComponentListContains(b, name); });
 }

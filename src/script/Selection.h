@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvn {
 
@@ -11,6 +12,8 @@ class TVariables;
 // True when the "|"-separated component list names the component, compared
 // without regard to ASCII case. Empty names never match.
 bool ComponentListContains(std::string_view list, std::string_view component);
+// The names of a "|"-separated component list, in order, empty names left out.
+std::vector<std::string> ComponentNames(std::string_view list);
 // True when the two lists share at least one name.
 bool ComponentListsIntersect(std::string_view a, std::string_view b);
 

@@ -108,4 +108,20 @@ void TApplication::SetBusyCursor(bool busy) {
     SetCursor(LoadCursorA(nullptr, busyDepth_ ? IDC_WAIT : IDC_ARROW));
 }
 
+UINT MessageIconFlags(TMessageIcon icon) {
+    switch (icon) {
+    case TMessageIcon::Error:
+        return MB_ICONERROR;
+    case TMessageIcon::Warning:
+        return MB_ICONWARNING;
+    case TMessageIcon::Information:
+        return MB_ICONINFORMATION;
+    case TMessageIcon::Question:
+        return MB_ICONQUESTION;
+    case TMessageIcon::None:
+        break;
+    }
+    return 0;
+}
+
 } // namespace cvn

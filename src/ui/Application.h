@@ -1,12 +1,16 @@
 #pragma once
 
 #include "core/Handle_win.h"
+#include "script/CommandPlatform.h"
 
 #include <windows.h>
 
 #include <string>
 
 namespace cvn {
+
+// The message box icon flag of an icon kind (0 for none).
+UINT MessageIconFlags(TMessageIcon icon);
 
 // Process-wide window state shared by every form: the application title used as the
 // caption of message boxes, the hidden owner window that stands for the application,

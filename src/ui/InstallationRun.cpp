@@ -3,7 +3,9 @@
 #include "install/FileFacts.h"
 #include "install/InstallPlatform.h"
 #include "install/Reboot.h"
+#include "script/Interpreter.h"
 #include "script/Languages.h"
+#include "script/Variables.h"
 #include "ui/Application.h"
 #include "ui/InstallationRunBillboard.h"
 #include "ui/MsgBoxFiles.h"
@@ -14,6 +16,8 @@ namespace cvn {
 namespace {
 
 constexpr int kMsgCancel = 1;
+constexpr int kMsgUninstalling = 38;
+constexpr int kMsgUninstallingComponents = 59;
 
 // The engine's steps for the run's rules.
 class TEngineSteps final : public TInstallSteps {
@@ -52,22 +56,6 @@ TInstallationSequenceContext SequenceContext(const TInstallationRunContext& run)
     if (TInternetCommands* internet = run.internet)
         c.abortDownload = [internet] { internet->AbortDownload(); };
     return c;
-}
-
-UINT IconFlags(TMessageIcon icon) {
-    switch (icon) {
-    case TMessageIcon::Error:
-        return MB_ICONERROR;
-    case TMessageIcon::Warning:
-        return MB_ICONWARNING;
-    case TMessageIcon::Information:
-        return MB_ICONINFORMATION;
-    case TMessageIcon::Question:
-        return MB_ICONQUESTION;
-    case TMessageIcon::None:
-        break;
-    }
-    return 0;
 }
 
 TOverwriteAnswer AnswerOf(int modalResult) {
@@ -171,6 +159,62 @@ void TInstallationRun::CreateProgressWindow() {
     if (onProgressWindowShown) onProgressWindowShown(*progressWindow_);
 }
 
+void TInstallationRun::RemovePreviousInstallation(const std::string& resultVariable,
+                                                  const std::string& softwareName,
+                                                  const std::string& companyName) {
+    if (!ctx_.maintenance || !sequence_.BeginOtherRun()) return;
+    TApplication::Instance().SetBusyCursor(true);
+    const TSettingsRecord& settings = ctx_.engine.package->Settings();
+    const bool own = softwareName == settings.softwareName && companyName == settings.companyName;
+
+    std::unique_ptr<TfrmCopyingFiles> window;
+    const bool onPage = ctx_.showInstallPage && ctx_.showInstallPage();
+    auto report = [&](int kind, const std::string& text, int value) {
+        if (window)
+            window->Progress(kind, text, value);
+        else if (onPage && ctx_.reportProgress)
+            ctx_.reportProgress(kind, text, value);
+    };
+    if (!onPage) {
+        window = std::make_unique<TfrmCopyingFiles>();
+        if (window->Create(ctx_.wizard ? ctx_.wizard : TApplication::Instance().Handle(), DialogFont())) {
+            window->SetCaption(TApplication::Instance().Title());
+            window->SetCancelCaption(
+                ctx_.engine.languages->Text(own ? kMsgCancel : kMsgUninstallingComponents));
+            window->SetCancelEnabled(false);
+            if (ctx_.backWindow) window->SetTopMost(true);
+            window->CentreOnScreen(true, true);
+            if (ctx_.wizard) ShowWindow(ctx_.wizard, SW_HIDE);
+            window->Show();
+            window->Repaint();
+        } else {
+            window.reset();
+        }
+    }
+    report(ipStatus, ctx_.engine.languages->Text(kMsgUninstalling), 0);
+    report(ipDetail, {}, 0);
+    report(ipPosition, {}, 0);
+    ProcessMessages();
+
+    TMaintenance::TProductRemoval removal;
+    removal.runScript = [this](const TScript& script) {
+        if (ctx_.interpreter->RunScript(script)) return true;
+        const std::string* canClose = ctx_.engine.variables->Store().Find("%CanClose%");
+        return canClose && *canClose == "0";
+    };
+    removal.started = [&](int total) { report(ipMaximum, {}, total); };
+    removal.progress = [&](int done) { report(ipPosition, {}, done); };
+    removal.processMessages = [this] { ProcessMessages(); };
+    ctx_.maintenance->RemoveProduct(resultVariable, softwareName, companyName, removal);
+
+    if (window) {
+        window.reset();
+        if (ctx_.wizard) ShowWindow(ctx_.wizard, SW_SHOW);
+    }
+    TApplication::Instance().SetBusyCursor(false);
+    sequence_.EndOtherRun();
+}
+
 void TInstallationRun::ShowProgress(bool onPage) {
     if (!onPage) {
         CreateProgressWindow();
@@ -235,7 +279,7 @@ void TInstallationRun::Reboot() {
 
 void TInstallationRun::ShowMessage(const std::string& text, TMessageIcon icon, bool secondButtonDefault) {
     TApplication::Instance().ShowMessage(
-        text, MB_OK | IconFlags(icon) | (secondButtonDefault ? MB_DEFBUTTON2 : 0), Owner());
+        text, MB_OK | MessageIconFlags(icon) | (secondButtonDefault ? MB_DEFBUTTON2 : 0), Owner());
 }
 
 TOverwriteAnswer TInstallationRun::AskOverwrite(const TOverwritePrompt& prompt) {

@@ -3,6 +3,7 @@
 #include "install/CorvaneInstall.h"
 #include "install/InstallContext.h"
 #include "install/InstallUi.h"
+#include "install/Maintenance.h"
 #include "script/InternetCommands.h"
 #include "ui/CopyingFiles.h"
 #include "ui/Form.h"
@@ -37,6 +38,8 @@ struct TInstallationRunContext {
     // The wizard's close request (its confirmation and close script); true when the
     // close went through. Empty: the run asks itself.
     std::function<bool()> closeRequest;
+    // The earlier installations: maintenance mode and removing products. Null: none.
+    TMaintenance* maintenance = nullptr;
     // Maintenance mode: works out which components are being added.
     std::function<void()> computeAddedComponents;
     // Set only without a wizard (which is the download display otherwise): a Download
@@ -55,6 +58,10 @@ public:
     TInstallationRun& operator=(const TInstallationRun&) = delete;
 
     void RunInstallation() { sequence_.RunInstallation(); }
+    // The remove-previous-install statement: the product's removal between the two
+    // uninstall scripts, with its progress on the "INSTALL" page or the copying window.
+    void RemovePreviousInstallation(const std::string& resultVariable, const std::string& softwareName,
+                                    const std::string& companyName);
     uint64_t InstallDriveFreeSpace() { return sequence_.InstallDriveFreeSpace(); }
     bool CloseRequest() { return sequence_.CloseRequest(); }
     void FinishSetup() { sequence_.FinishSetup(); }

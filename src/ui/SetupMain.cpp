@@ -230,6 +230,12 @@ void TfrmSetupMain::RunInstallation() {
     if (installation_->Terminated()) TApplication::Instance().Terminate();
 }
 
+void TfrmSetupMain::RemovePreviousInstallation(const std::string& resultVariable,
+                                               const std::string& softwareName,
+                                               const std::string& companyName) {
+    installation_->RemovePreviousInstallation(resultVariable, softwareName, companyName);
+}
+
 bool TfrmSetupMain::InstallationRunning() const {
     return installation_ && installation_->Engine();
 }

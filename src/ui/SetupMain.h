@@ -52,6 +52,8 @@ public:
     std::optional<std::string> BrowseForFolder(const std::string& startFolder,
                                                const std::string& text) override;
     void RunInstallation() override;
+    void RemovePreviousInstallation(const std::string& resultVariable, const std::string& softwareName,
+                                    const std::string& companyName) override;
     bool InstallationRunning() const override;
     bool InstallationAborted() const override;
     void AbortInstallation() override;

@@ -193,6 +193,18 @@ void TInstallationSequence::FinishSetup() {
     if (Variable("%CanClose%") != "0" && Variable("%DoReboot%") == "1") view_.Reboot();
 }
 
+bool TInstallationSequence::BeginOtherRun() {
+    if (busy_) return false;
+    busy_ = true;
+    ctx_.interpreter->SetBusy(true);
+    return true;
+}
+
+void TInstallationSequence::EndOtherRun() {
+    ctx_.interpreter->SetBusy(false);
+    busy_ = false;
+}
+
 void TInstallationSequence::Terminate() {
     terminated_ = true;
     if (steps_) steps_->Abort();

@@ -100,6 +100,10 @@ public:
     void FinishSetup();
     // Ends the program after a fatal failure.
     void Terminate();
+    // Another run of the engine's side (removing a product): false while a run is
+    // busy; otherwise the sequence is busy until EndOtherRun.
+    bool BeginOtherRun();
+    void EndOtherRun();
 
     bool Installed() const { return installed_; }
     bool Busy() const { return busy_; }

@@ -183,7 +183,7 @@ TWizardPanel* TWizard::TargetPanel() {
 }
 
 void TWizard::ExecuteWizardCommand(uint8_t code, const std::string& p1, const std::string& p2,
-                                   const std::string&) {
+                                   const std::string& p3) {
     if (tag_ == 1) return;
     switch (code) {
     case 15: // CloseWizard
@@ -213,6 +213,13 @@ void TWizard::ExecuteWizardCommand(uint8_t code, const std::string& p1, const st
     case 23:
         view_->RunInstallation();
         return;
+    case 58: { // RemovePreviousInstall
+        const std::string page = currentDialogName_;
+        view_->RemovePreviousInstallation(p1, Expand(p2), Expand(p3));
+        // Progress may have taken the "INSTALL" page; the page of before comes back.
+        if (tag_ != 1 && !page.empty() && currentDialogName_ != page) ShowDialog(page);
+        return;
+    }
     case 25: // FinishSetup
         finishRequested_ = true;
         CloseQuery();

@@ -65,6 +65,11 @@ public:
 
     // The installation run (the engine and its progress); see TInstallationRun.
     virtual void RunInstallation() = 0;
+    // Removes the product registered under these names (its progress on the
+    // "INSTALL" page or the copying-files window); the result goes to the variable.
+    virtual void RemovePreviousInstallation(const std::string& resultVariable,
+                                            const std::string& softwareName,
+                                            const std::string& companyName) = 0;
     virtual bool InstallationRunning() const = 0;
     virtual bool InstallationAborted() const = 0;
     // Tells a running engine whether the close comes from FinishSetup, and stops it.

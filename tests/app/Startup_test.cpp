@@ -4,6 +4,8 @@
 #include "package/SetupCVNZip.h"
 
 #include "TestPackage.h"
+#include "install/CorvaneInstall.h"
+#include "install/FakeInstall.h"
 #include "package/StatementCodes.h"
 #include "script/FakeCommandPlatform.h"
 #include "script/FakeSystemValues.h"
@@ -12,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 using namespace cvn;
@@ -109,8 +112,10 @@ public:
     }
     void Wait(unsigned ms) override { log.push_back("wait " + std::to_string(ms)); }
     void CloseStartupWindows() override { log.push_back("close"); }
+    std::function<void(TSetupRun&)> atWizard; // what the wizard does with the run
     int RunWizard(TSetupRun& run) override {
         log.push_back("wizard " + run.firstPageName);
+        if (atWizard) atWizard(run);
         run.CleanUp();
         return kExitOk;
     }
@@ -273,6 +278,35 @@ TEST_F(StartupTest, LoaderIsCentredWithoutSplashAndKeepsTheSystemFontWhenAsked) 
     EXPECT_FALSE(host.look.useSetupFont);
     // Without a splash, the picture-named file is an ordinary support file.
     EXPECT_EQ(host.filesAtScript, (std::set<std::string>{"readme.txt", "splash.bmp"}));
+}
+
+// The flags reach what the engine writes only when start-up hands them to the model.
+TEST_F(StartupTest, StartupFlagsReachTheUninstallDataTheEngineWrites) {
+    pkg.AddPage("Welcome");
+    pkg.package.flags.keepSystemFont = 1;
+    pkg.package.flags.uninstallerOption = 3;
+    pkg.package.Settings().description = "Tides";
+    TFakePlatform platform;
+    TFakeUi ui;
+    host.atWizard = [&](TSetupRun& r) {
+        TInstallContext ctx;
+        ctx.package = &r.package;
+        ctx.variables = &r.variables;
+        ctx.languages = &r.languages;
+        ctx.selection = &r.selection;
+        ctx.conditions = &r.conditions;
+        ctx.platform = &platform;
+        ctx.ui = &ui;
+        TCorvaneInstall(ctx).WriteUninstallData();
+    };
+    ASSERT_EQ(Run(), kExitOk) << Log();
+    const std::string head =
+        std::string("iUNS") + "Tide Charts" + '\0' + "Tides" + '\0' + "Harbour Soft" + '\0';
+    const std::string bytes = platform.File("C:\\Program Files\\Harbour Soft\\Tide Charts\\uninst.dat").bytes;
+    ASSERT_GT(bytes.size(), head.size() + 2);
+    EXPECT_EQ(bytes.substr(0, head.size()), head);
+    EXPECT_EQ(bytes[head.size()], 1) << "keep-system-font";
+    EXPECT_EQ(bytes[head.size() + 1], 3) << "uninstaller option";
 }
 
 TEST_F(StartupTest, CompanionChecksShowOnlyTheFirstMissingCompanion) {

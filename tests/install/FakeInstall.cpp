@@ -38,8 +38,7 @@ TFakeFile& TFakePlatform::PutFile(const std::string& path, std::string bytes) {
     return f;
 }
 
-const TFakeValue* TFakePlatform::Value(TRegRoot root, const std::string& key,
-                                       const std::string& name) const {
+const TFakeValue* TFakePlatform::Value(TRegRoot root, const std::string& key, const std::string& name) const {
     auto it = values.find({root, Key(key), Key(name)});
     return it == values.end() ? nullptr : &it->second;
 }
@@ -97,7 +96,59 @@ void TFakePlatform::ReadFileVersion(const std::string& path, uint32_t& ms, uint3
 bool TFakePlatform::Register(std::vector<std::string>& list, const std::string& path) {
     if (failingRegistrations.count(Key(path))) return false;
     list.push_back(path);
+    if (&list == &sharedCounts) ++uses[Key(path)];
     return true;
+}
+
+bool TFakePlatform::Unregister(const std::string& what) {
+    removals.push_back(what);
+    calls.push_back(what);
+    return true;
+}
+
+bool TFakePlatform::RemoveFileAtRestart(const std::string& path) {
+    atRestart.push_back(path);
+    return true;
+}
+
+bool TFakePlatform::FolderIsEmpty(const std::string& path) {
+    const std::string inside = Key(DropSlash(path)) + "\\";
+    for (const auto& [name, file] : files)
+        if (name.rfind(inside, 0) == 0) return false;
+    for (const std::string& name : folders)
+        if (name.rfind(inside, 0) == 0) return false;
+    return true;
+}
+
+int32_t TFakePlatform::DecSharedDllCount(const std::string& path) {
+    auto it = uses.find(Key(path));
+    if (it == uses.end()) return -1;
+    int32_t left = --it->second;
+    if (left <= 0) uses.erase(it);
+    return left;
+}
+
+bool TFakePlatform::DeleteValue(TRegRoot root, const std::string& key, const std::string& name) {
+    if (failingKeys.count(Key(key))) return false;
+    values.erase({root, Key(key), Key(name)});
+    calls.push_back("unreg " + key + " " + name);
+    return true;
+}
+
+bool TFakePlatform::KeyIsEmpty(TRegRoot root, const std::string& key) {
+    if (!KeyExists(root, key)) return false;
+    const std::string inside = Key(key) + "\\";
+    for (const auto& [k, v] : keys)
+        if (k == root && v.rfind(inside, 0) == 0) return false;
+    for (const auto& [k, v] : values)
+        if (std::get<0>(k) == root && std::get<1>(k) == Key(key)) return false;
+    return true;
+}
+
+bool TFakePlatform::DeleteKey(TRegRoot root, const std::string& key) {
+    if (failingKeys.count(Key(key))) return false;
+    calls.push_back("delkey " + Key(key));
+    return keys.erase({root, Key(key)}) != 0;
 }
 
 bool TFakePlatform::RegisterFont(const std::string& file, const std::string& name, bool addNow) {

@@ -7,6 +7,7 @@
 
 #include "install/InstallPlatform.h"
 #include "install/InstallUi.h"
+#include "install/Remover.h"
 #include "package/SetupCVNZipFiles.h"
 #include "script/VariableList.h"
 
@@ -34,7 +35,7 @@ struct TFakeValue {
     std::string bytes;
 };
 
-class TFakePlatform : public TInstallPlatform, public ArchiveFiles {
+class TFakePlatform : public TInstallPlatform, public TRemovalPlatform, public ArchiveFiles {
 public:
     std::map<std::string, TFakeFile> files;  // upper path
     std::set<std::string> folders;           // upper path
@@ -50,7 +51,10 @@ public:
     std::vector<std::string> sharedCounts, servers, typeLibraries, fontFiles, fontNames;
     std::set<std::string> failingRegistrations; // upper path: any registration fails
     uint32_t windowsMajor = 5;
-    std::vector<std::string> calls; // every change, in order
+    std::map<std::string, int32_t> uses; // upper path: shared-file uses counted
+    std::vector<std::string> atRestart;  // files left for Windows to delete at restart
+    std::vector<std::string> removals;   // "server", "typelib", "font", "conduit" + what
+    std::vector<std::string> calls;      // every change, in order
 
     static std::string Key(const std::string& path) { return AsciiUpperCopy(path); }
     bool Has(const std::string& path) const { return files.count(Key(path)) != 0; }
@@ -86,6 +90,26 @@ public:
                                       TRegistryValueType type, const std::string& bytes) override;
     bool CreateShellLink(const TShellLinkSpec& link) override;
 
+    // TRemovalPlatform
+    bool RemoveFileAtRestart(const std::string& path) override;
+    bool FolderIsEmpty(const std::string& path) override;
+    int32_t DecSharedDllCount(const std::string& path) override;
+    bool UnregisterServer(const std::string& path) override { return Unregister("server " + path); }
+    bool UnregisterTypeLibrary(const std::string& path) override { return Unregister("typelib " + path); }
+    bool UnregisterFont(const std::string&, const std::string& name) override {
+        return Unregister("font " + name);
+    }
+    bool UnregisterConduit(const std::string& id) override { return Unregister("conduit " + id); }
+    bool ValueExists(TRegRoot root, const std::string& key, const std::string& name) override {
+        return Value(root, key, name) != nullptr;
+    }
+    bool DeleteValue(TRegRoot root, const std::string& key, const std::string& name) override;
+    bool KeyExists(TRegRoot root, const std::string& key) override {
+        return keys.count({root, Key(key)}) != 0;
+    }
+    bool KeyIsEmpty(TRegRoot root, const std::string& key) override;
+    bool DeleteKey(TRegRoot root, const std::string& key) override;
+
     // ArchiveFiles: the reader's targets and sources are the same in-memory files.
     std::unique_ptr<InputStream> OpenVolume(const std::string& path) override;
     bool PrepareFolder(const std::string& folder) override { return CreateFolderPath(folder); }
@@ -95,6 +119,7 @@ public:
 
 private:
     bool Register(std::vector<std::string>& list, const std::string& path);
+    bool Unregister(const std::string& what);
 };
 
 struct TShownMessage {

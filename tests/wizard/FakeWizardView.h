@@ -123,6 +123,11 @@ public:
         return std::nullopt;
     }
     void RunInstallation() override { ++installations; }
+    std::vector<std::string> removals; // "variable software company"
+    void RemovePreviousInstallation(const std::string& var, const std::string& software,
+                                    const std::string& company) override {
+        removals.push_back(var + " " + software + " " + company);
+    }
     bool InstallationRunning() const override { return false; }
     bool InstallationAborted() const override { return false; }
     void AbortInstallation() override {}

@@ -1,7 +1,7 @@
 // cvnpack: builds a setup executable from a stub and a project file (.toml) or a
 // JSON package description.
 //
-//   cvnpack --stub STUB.exe --out SETUP.exe PROJECT.toml|DESCRIPTION.json
+//   cvnpack --stub STUB.exe --out SETUP.exe [--uninstaller FILE] PROJECT.toml|DESCRIPTION.json
 //   cvnpack --statements        prints the script reference (Markdown)
 //
 // A project's mistakes are all reported as "file:line: message", and then nothing
@@ -11,6 +11,10 @@
 // fields keep their defaults), plus an optional "archives" object that says what
 // goes into the archives (docs/cvndump.md describes it). Relative file names are
 // taken from the description's folder. Exit status: 0 written, 1 failure.
+//
+// Unless the description names an uninstaller of its own (a file record for
+// "CVNUNINST.DAT" with the condition "uninstaller"), the main archive carries the
+// uninstaller program: --uninstaller FILE, else the cvnuninst.exe built beside the stub.
 
 #include "PackageJson.h"
 #include "Project.h"
@@ -20,6 +24,8 @@
 #include "package/StatementCodes.h"
 
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <ctime>
@@ -131,6 +137,42 @@ std::vector<uint8_t> MemoryArchive(std::vector<Member>& members, const std::stri
     return zip.TakeData();
 }
 
+bool IsUninstallerRecord(const cvn::TFileRecord& f) {
+    const std::string& name = f.entry.sourceName;
+    const size_t cut = name.find_last_of("\\/:");
+    std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
+    for (char& c : file)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return file == "CVNUNINST.DAT" && f.entry.condition == "uninstaller";
+}
+
+// The uninstaller goes into the Windows folder, where the list of installed
+// programs starts it; a newer build replaces an older one there.
+void AddUninstaller(cvn::TPackage& package, std::vector<Member>& mainMembers, const std::string& program,
+                    bool named) {
+    for (const cvn::TFileRecord& f : package.files)
+        if (IsUninstallerRecord(f)) return;
+    struct stat st {};
+    if (stat(program.c_str(), &st) != 0) {
+        if (named) Fail("cannot open the uninstaller " + program);
+        std::printf("cvnpack: no %s: the package carries no uninstaller\n", program.c_str());
+        return;
+    }
+    int32_t id = 0;
+    for (const cvn::TFileRecord& f : package.files)
+        id = std::max(id, f.memberId + 1);
+    for (const Member& m : mainMembers)
+        id = std::max(id, m.id + 1);
+    mainMembers.push_back({id, program, DosDateOf(program), 0});
+    cvn::TFileRecord record;
+    record.memberId = id;
+    record.entry.sourceName = "CVNUNINST.DAT";
+    record.entry.targetDir = "%WinDir%\\";
+    record.entry.overwriteMode = 5; // the newer date wins
+    record.entry.condition = "uninstaller";
+    package.files.push_back(record);
+}
+
 // File records of archived members take the member's size and
 // date when the description leaves them at 0.
 void FillFileFacts(cvn::TPackage& p, const std::vector<Member>& members) {
@@ -143,7 +185,8 @@ void FillFileFacts(cvn::TPackage& p, const std::vector<Member>& members) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: cvnpack --stub STUB.exe --out SETUP.exe PROJECT.toml|DESCRIPTION.json\n"
+    std::fprintf(stderr, "usage: cvnpack --stub STUB.exe --out SETUP.exe [--uninstaller FILE] "
+                         "PROJECT.toml|DESCRIPTION.json\n"
                          "       cvnpack --statements\n");
     return 1;
 }
@@ -164,7 +207,7 @@ bool EndsWith(const std::string& s, const std::string& tail) {
 
 // A project file: the model and the main archive's members.
 void PackProject(const std::string& path, cvn::TPackage& package, cvn::TArchiveParts& parts,
-                 std::vector<Member>& allMembers) {
+                 std::vector<Member>& allMembers, const std::string& uninstaller, bool uninstallerNamed) {
     cvn::project::TProject project;
     std::vector<std::string> errors;
     if (!cvn::project::ReadProject(path, project, errors)) {
@@ -174,9 +217,10 @@ void PackProject(const std::string& path, cvn::TPackage& package, cvn::TArchiveP
         Fail(all);
     }
     package = std::move(project.package);
-    if (project.members.empty()) return;
     for (const cvn::project::TArchiveMember& m : project.members)
         allMembers.push_back({m.id, m.file, m.date ? m.date : DosDateOf(m.file), 0});
+    AddUninstaller(package, allMembers, uninstaller, uninstallerNamed);
+    if (allMembers.empty()) return;
     parts.mainArchive = MemoryArchive(allMembers, project.headerText.empty()
                                                       ? std::string(cvn::TCVNZipWriter::kDefaultHeaderText)
                                                       : project.headerText);
@@ -185,7 +229,7 @@ void PackProject(const std::string& path, cvn::TPackage& package, cvn::TArchiveP
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string stubPath, outPath, descPath;
+    std::string stubPath, outPath, descPath, uninstallerPath;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--stub" && i + 1 < argc)
@@ -195,6 +239,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--out" && i + 1 < argc)
             outPath = argv[++i];
+        else if (arg == "--uninstaller" && i + 1 < argc)
+            uninstallerPath = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && descPath.empty())
             descPath = arg;
         else
@@ -207,7 +253,9 @@ int main(int argc, char** argv) {
             cvn::TPackage package;
             cvn::TArchiveParts parts;
             std::vector<Member> members;
-            PackProject(descPath, package, parts, members);
+            PackProject(descPath, package, parts, members,
+                        uninstallerPath.empty() ? FolderOf(stubPath) + "cvnuninst.exe" : uninstallerPath,
+                        !uninstallerPath.empty());
             FillFileFacts(package, members);
             std::vector<uint8_t> stub = ReadFile(stubPath);
             std::vector<uint8_t> out;
@@ -245,6 +293,10 @@ int main(int argc, char** argv) {
             }
             if (const Value* main = archives->Find("main")) {
                 std::vector<Member> members = MembersOf(*main, "archives.main", base);
+                AddUninstaller(package, members,
+                               uninstallerPath.empty() ? FolderOf(stubPath) + "cvnuninst.exe"
+                                                       : uninstallerPath,
+                               !uninstallerPath.empty());
                 if (volumeSize > 0) {
                     cvn::TCVNZipWriter zip;
                     if (!zip.CreateVolumes(outPath, uint64_t(volumeSize), header))

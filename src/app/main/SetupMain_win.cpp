@@ -1,10 +1,12 @@
 #include "app/SetupRun.h"
 #include "app/Startup.h"
 #include "app/WinStartupHost.h"
+#include "app/WinUninstallerHost.h"
 #include "core/SystemLibrary_win.h"
 #include "install/DeviceCommands.h"
 #include "install/HotSync.h"
 #include "install/RapiTool.h"
+#include "install/Remover.h"
 #include "script/DllCall.h"
 #include "script/HttpNetwork.h"
 #include "ui/Application.h"
@@ -18,6 +20,28 @@
 #include <memory>
 
 using namespace cvn;
+
+namespace {
+
+TMaintenance::TParts MaintenanceParts(TSetupRun& run, TWinStartupHost& host) {
+    TMaintenance::TParts parts;
+    parts.package = &run.package;
+    parts.variables = &run.variables;
+    parts.languages = &run.languages;
+    parts.selection = &run.selection;
+    parts.registry = host.CommandPlatform().registry;
+    parts.readFile = ReadWholeFile;
+    parts.showError = [](const std::string& text) {
+        TApplication::Instance().ShowMessage(text, MB_OK | MB_ICONERROR);
+    };
+    parts.removal = &WindowsRemovalPlatform();
+    parts.ask = [&run](const TRemovalTexts& texts, const std::string& question, const std::string& path) {
+        return AskRemoval(run, texts, question, path);
+    };
+    return parts;
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything else can load a DLL: a copy planted in the setup's folder (a
@@ -55,6 +79,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             device.OnConnectProgress.Bind([&connection](int phase) { connection.ConnectProgress(phase); });
             TDeviceCommands deviceCommands(run->interpreter.Commands(), device, TheHotSync(), run->package);
             deviceCommands.Install(run->interpreter);
+            run->maintenance = std::make_unique<TMaintenance>(MaintenanceParts(*run, *host));
+            run->maintenance->Install(run->interpreter);
             exitCode = RunSetup(*run, *host);
         } catch (const std::exception& e) {
             if (host) host->CloseStartupWindows();

@@ -27,7 +27,7 @@ bool THotSyncInstall::InstallForUser(const std::string& userName, const std::str
 }
 
 bool THotSyncInstall::RegisterConduit(const TConduitRecord& c) {
-    if (!RemoveConduit(c.creatorId)) return false;
+    if (!RemoveConduit(*env_, *store_, c.creatorId)) return false;
     const std::string base = ChooseHotSyncBase(*env_);
     if (base.empty()) return false;
     const std::string kind = c.kind == 0 ? "Application" : "Component";
@@ -53,27 +53,32 @@ bool THotSyncInstall::RegisterConduit(const TConduitRecord& c) {
     return ok;
 }
 
-bool THotSyncInstall::RemoveConduit(const std::string& creatorId) {
-    const uint32_t creator = CreatorNumber(creatorId);
-    const bool applications = RemoveFromList("Application", creator);
-    const bool components = RemoveFromList("Component", creator);
-    return applications && components;
-}
+namespace {
 
-bool THotSyncInstall::RemoveFromList(const std::string& kind, uint32_t creator) {
-    const std::string base = ChooseHotSyncBase(*env_);
+bool RemoveFromList(THotSyncEnvironment& env, THotSyncStore& store, const std::string& kind,
+                    uint32_t creator) {
+    const std::string base = ChooseHotSyncBase(env);
     if (base.empty()) return true;
     for (int n = 0;; ++n) {
         const std::string sub = kind + std::to_string(n);
         const std::string key = base + "Pilot Desktop\\" + sub;
         // The numbering is not closed up after a removal, so a scan stops at a gap.
-        if (!store_->KeyExists(key)) return true;
+        if (!store.KeyExists(key)) return true;
         uint32_t value = 0;
-        if (store_->ReadNumber(key, "Creator", value) && value == creator) {
-            const bool values = store_->DeleteValues(key);
-            return store_->DeleteKey(base + "Pilot Desktop", sub) && values;
+        if (store.ReadNumber(key, "Creator", value) && value == creator) {
+            const bool values = store.DeleteValues(key);
+            return store.DeleteKey(base + "Pilot Desktop", sub) && values;
         }
     }
+}
+
+} // namespace
+
+bool RemoveConduit(THotSyncEnvironment& env, THotSyncStore& store, const std::string& creatorId) {
+    const uint32_t creator = CreatorNumber(creatorId);
+    const bool applications = RemoveFromList(env, store, "Application", creator);
+    const bool components = RemoveFromList(env, store, "Component", creator);
+    return applications && components;
 }
 
 } // namespace cvn

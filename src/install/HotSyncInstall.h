@@ -43,17 +43,17 @@ public:
 
     bool InstallForUser(const std::string& userName, const std::string& file) override;
     bool RegisterConduit(const TConduitRecord& conduit) override;
-    // Takes that creator's registrations out of both lists; true when both went.
-    bool RemoveConduit(const std::string& creatorId);
 
 private:
-    bool RemoveFromList(const std::string& kind, uint32_t creator);
-
     const THotSync* hotSync_;
     THotSyncEnvironment* env_;
     THotSyncStore* store_;
     const TVariables* variables_;
 };
+
+// Takes a creator's conduit registrations out of the desktop software's two lists;
+// true when both went (or the software is not there).
+bool RemoveConduit(THotSyncEnvironment& env, THotSyncStore& store, const std::string& creatorId);
 
 // The Win32 registry and file system under HKEY_CURRENT_USER (Windows only).
 THotSyncStore& SystemHotSyncStore();

@@ -4,6 +4,7 @@
 #include "core/Handle_win.h"
 #include "core/Registry_win.h"
 #include "install/Fonts.h"
+#include "install/HotSyncInstall.h"
 #include "install/ServerRegistration.h"
 #include "install/SharedDlls.h"
 #include "install/SystemFolders.h"
@@ -49,10 +50,9 @@ public:
     bool UnregisterFont(const std::string& fontFile, const std::string& fontName) override {
         return cvn::UnregisterFont(fontFile, fontName);
     }
-    // Conduits are registered through the Palm desktop software's own manager,
-    // which this program does not drive; none is ever logged as registered by it,
-    // so one found in a log is reported as not removed.
-    bool UnregisterConduit(const std::string&) override { return false; }
+    bool UnregisterConduit(const std::string& creatorId) override {
+        return RemoveConduit(SystemHotSyncEnvironment(), SystemHotSyncStore(), creatorId);
+    }
 
     bool ValueExists(TRegRoot root, const std::string& key, const std::string& name) override {
         RegKey k = OpenRegKey(RootKey(root), key);

@@ -1,26 +1,11 @@
 #include "install/AppManager.h"
 
 #include "install/InstallPlatform.h"
+#include "script/Selection.h"
 #include "script/SelectionQueries.h"
 #include "script/Variables.h"
 
 namespace cvn {
-
-namespace {
-
-std::vector<std::string> CabinetNames(const std::string& list) {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) bar = list.size();
-        if (bar > start) names.push_back(list.substr(start, bar - start));
-        start = bar + 1;
-    }
-    return names;
-}
-
-} // namespace
 
 std::string DeviceApplicationSafeName(std::string_view name) {
     std::string safe(name);
@@ -32,7 +17,7 @@ std::string DeviceApplicationSafeName(std::string_view name) {
 std::string AppManagerIniText(const TAppManagerIni& ini) {
     const std::string rule = ";" + std::string(50, '=');
     std::string cabs;
-    for (const std::string& cab : CabinetNames(ini.cabFiles))
+    for (const std::string& cab : ComponentNames(ini.cabFiles))
         cabs += (cabs.empty() ? "" : ",") + cab;
     std::vector<std::string> lines{rule,
                                    "; " + ini.safeName + ".ini",
@@ -77,7 +62,7 @@ std::vector<TDeviceApplication> TAppManager::Applications() const {
 }
 
 bool TAppManager::TakesPart(const TDeviceApplication& application) const {
-    for (const std::string& cab : CabinetNames(application.cabFiles))
+    for (const std::string& cab : ComponentNames(application.cabFiles))
         if (queries_->FileIsSelected(cab, application.folder)) return true;
     return false;
 }

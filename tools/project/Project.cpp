@@ -207,18 +207,6 @@ template <typename T> void FromToml(const toml::node& n, T& x, const std::string
     }
 }
 
-std::vector<std::string> SplitComponents(const std::string& list) {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) bar = list.size();
-        if (bar > start) names.push_back(list.substr(start, bar - start));
-        start = bar + 1;
-    }
-    return names;
-}
-
 bool Matches(std::string_view pattern, std::string_view name) {
     if (pattern.empty()) return name.empty();
     if (pattern[0] == '*')
@@ -289,7 +277,7 @@ void AddFiles(const toml::array& list, const fs::path& base, TProject& project, 
         std::string declared;
         for (const TComponentRecord& c : project.package.components)
             declared += c.name + "|";
-        for (const std::string& name : SplitComponents(entry.components)) {
+        for (const std::string& name : ComponentNames(entry.components)) {
             // Compared as the installer compares them.
             if (!ComponentListContains(declared, name))
                 ctx.Error(t->get("components") ? *t->get("components") : n, path,

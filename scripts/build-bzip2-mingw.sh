@@ -53,9 +53,12 @@ cp "$src"/*.c "$src"/*.h "$work/"
 # its header's Windows branch would make the functions stdcall and pull windows.h into
 # every file that decompresses.
 sed -i 's|^#ifdef _WIN32$|#if 0 /* static MinGW build: plain C interface */|' "$work/bzlib.h"
+# Debian's own flags for the library (-O2, as its native libbz2.so), and a section per
+# function so a program that only decompresses links none of the compressor.
+cflags="-O2 -w -D_FILE_OFFSET_BITS=64 -D_REENTRANT -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables"
 objs=()
 for f in blocksort huffman crctable randtable compress decompress bzlib; do
-  "$cc" -O2 -w -D_FILE_OFFSET_BITS=64 -c "$work/$f.c" -o "$work/$f.o"
+  "$cc" $cflags -c "$work/$f.c" -o "$work/$f.o"
   objs+=("$work/$f.o")
 done
 mkdir -p "$prefix/lib" "$prefix/include"

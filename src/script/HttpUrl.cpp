@@ -60,12 +60,11 @@ bool ParseHttpUrl(std::string_view text, THttpUrl& url) {
     if (hostPart.empty()) return false;
     url.host = std::string(hostPart);
     // A query straight after the host still needs the root path in the request line.
-    if (path.empty())
-        url.path = "/";
-    else if (path.front() == '?')
-        url.path = "/" + std::string(path);
-    else
-        url.path = std::string(path);
+    // (Built with append rather than assigned "/" or "/" + path: GCC 12 reports a false
+    // overlap, restrict, for those at -O2 and above.)
+    url.path.clear();
+    if (path.empty() || path.front() == '?') url.path.push_back('/');
+    url.path.append(path);
     return true;
 }
 

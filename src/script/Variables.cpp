@@ -96,10 +96,10 @@ void TVariables::SetVariable(std::string_view name, std::string_view value, bool
         else if (assigned == "2")
             type = 2;
         else
-            assigned = "0";
+            assigned.assign(1, '0'); // not = "0": GCC 12 reports a false overlap (restrict) for that
         if (hooks_.selectSetupType) hooks_.selectSetupType(type);
     } else if (EqualsNoCase(wrapped, "%COMMONSHELLFOLDERS%")) {
-        if (assigned != "1") assigned = "0";
+        if (assigned != "1") assigned.assign(1, '0');
         allUsersShellFolders_ = assigned == "1";
     }
     if (stripBackslash) assigned = std::string(DropOneBackslash(assigned));

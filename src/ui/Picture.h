@@ -11,6 +11,11 @@ namespace cvn {
 // empty handle when the file is missing or not a picture.
 GdiObject LoadPictureFile(const std::string& path);
 
+// A device-independent bitmap from a module's data resource holding a bzip2-compressed
+// BMP file of 16, 24 or 32 bits a pixel (a seventh of the plain file for a drawn
+// gradient). Returns an empty handle when the resource is missing or not such a file.
+GdiObject LoadPackedBitmapResource(HINSTANCE module, const char* name);
+
 // gdi32's own transparent copy (null where the system lacks it).
 using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
 TransparentBltFn TransparentCopy();

@@ -1,6 +1,7 @@
 #include "ui/SetupLoader.h"
 
 #include "ui/Application.h"
+#include "ui/Picture.h"
 
 namespace cvn {
 
@@ -15,8 +16,7 @@ bool TfrmSetupLoader::CreateLoader() {
 }
 
 void TfrmSetupLoader::FormCreate() {
-    loaderBitmap_ = GdiObject(LoadImageA(TApplication::Instance().ModuleInstance(), "LOADER", IMAGE_BITMAP, 0,
-                                         0, LR_CREATEDIBSECTION));
+    loaderBitmap_ = LoadPackedBitmapResource(TApplication::Instance().ModuleInstance(), "LOADER");
     imlLoader_ = &AddImage(0, 0, kClientWidth, kClientHeight);
     imlLoader_->bitmap = static_cast<HBITMAP>(loaderBitmap_.Get());
     imlLoader_->stretch = true;

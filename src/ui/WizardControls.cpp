@@ -1,5 +1,6 @@
 #include "ui/WizardControls.h"
 
+#include "core/Stream.h"
 #include "core/SystemLibrary_win.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -10,8 +11,6 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace cvn {
 
@@ -500,11 +499,11 @@ void TWinControl::LoadPicture(const std::string& path) {
 }
 
 void TWinControl::LoadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    auto in = FileInputStream::Open(path);
     if (!in) return;
-    std::ostringstream text;
-    text << in.rdbuf();
-    SetWindowTextA(hwnd_, text.str().c_str());
+    std::string text(size_t(in->Size()), '\0');
+    text.resize(in->Read(text.data(), text.size()));
+    SetWindowTextA(hwnd_, text.c_str());
 }
 
 void TWinControl::SetFolder(const std::string& folder) {

@@ -4,6 +4,7 @@
 #include "core/Handle_win.h"
 #include "package/PackageReader.h"
 #include "package/StatementCodes.h"
+#include "ui/Picture.h"
 
 #include <gtest/gtest.h>
 
@@ -255,6 +256,21 @@ TEST(SetupExeManifest, AsksForAdministratorsAndCommonControls6AndNamesVistaTo11)
                            "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
         EXPECT_TRUE(has(std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
     EXPECT_FALSE(has("dpiAware"));
+}
+
+// The loader window's picture, stored compressed, unpacks to the 300 x 110 picture the
+// window is laid out for; a name that is not there gives no picture.
+TEST(SetupExeResources, LoaderPictureUnpacksToThreeHundredByOneHundredTen) {
+    Library exe(LoadLibraryExA(SetupStubPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe) << SetupStubPath();
+    GdiObject picture = LoadPackedBitmapResource(exe.Get(), "LOADER");
+    ASSERT_TRUE(picture);
+    BITMAP b{};
+    ASSERT_NE(GetObjectA(picture.Get(), sizeof b, &b), 0);
+    EXPECT_EQ(b.bmWidth, 300);
+    EXPECT_EQ(b.bmHeight, 110);
+    EXPECT_EQ(b.bmBitsPixel, 24);
+    EXPECT_FALSE(LoadPackedBitmapResource(exe.Get(), "MISSING"));
 }
 
 // A whole run from a folder that also holds DLLs under the names of system DLLs that

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Draws the setup's pictures with ImageMagick: the loader window's background
-# (300 x 110, resource "LOADER") as an uncompressed 24-bit BMP, the form LoadBitmap
-# reads on every Windows version, and the program icon (resource "MAINICON", 16, 32
-# and 48 pixels). The results are committed; run this only to change the look.
+# (300 x 110, resource "LOADER") as a 24-bit BMP compressed with bzip2, which the program
+# unpacks with its own decompressor (a seventh of the plain file), and the program icon
+# (resource "MAINICON", 16, 32 and 48 pixels). The results are committed; run this only
+# to change the look.
 #   bash src/app/res/make-resources.sh [output folder]
 set -euo pipefail
 dir=${1:-"$(dirname "$0")"}
-out=$dir/loader.bmp
 tmp=$(mktemp -d)
+out=$tmp/loader.bmp
 trap 'rm -rf "$tmp"' EXIT
 
 # Night-blue to deep teal, lit from the top left.
@@ -34,7 +35,8 @@ convert "$tmp/loader.png" -fill '#3fa7d6' -stroke none \
     -draw "circle 14,101 16,101" -fill 'rgba(63,167,214,0.6)' -draw "circle 22,101 24,101" \
     -fill 'rgba(63,167,214,0.3)' -draw "circle 30,101 32,101" \
     -alpha off -type TrueColor BMP3:"$out"
-echo "wrote $out"
+bzip2 -9 -c "$out" >"$dir/loader.bmp.bz2"
+echo "wrote $dir/loader.bmp.bz2"
 
 # The icon: the same arcs in white on the night-blue tile.
 for size in 16 32 48; do

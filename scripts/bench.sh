@@ -24,7 +24,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 native_benches=(extract package_read script_bench cvn_expansion_bench)
-windows_benches=(extract install_bench package_read script_bench cvn_expansion_bench)
+windows_benches=(extract install_bench package_read script_bench cvn_expansion_bench first_page)
 summary=()
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -54,14 +54,17 @@ run() {
 }
 declare -A raw_speed
 
+# The Windows form of a path on this machine (Wine's Z: drive is the root).
+winepath_of() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
+
 build build-bench -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
-cmake --build build-bench -j "$jobs" --target "${native_benches[@]}"
+cmake --build build-bench -j "$jobs" --target "${native_benches[@]}" cvnpack
 build build-bench-win64 --toolchain cmake/toolchain-x86_64-mingw.cmake
-cmake --build build-bench-win64 -j "$jobs" --target "${windows_benches[@]}"
+cmake --build build-bench-win64 -j "$jobs" --target "${windows_benches[@]}" setup
 configs=(win64)
 if cvn_runs_32bit; then
   build build-bench-win --toolchain cmake/toolchain-i686-mingw.cmake
-  cmake --build build-bench-win -j "$jobs" --target "${windows_benches[@]}"
+  cmake --build build-bench-win -j "$jobs" --target "${windows_benches[@]}" setup
   configs+=(win32)
 else
   echo "bench: no 32-bit run: $cvn_no32_reason"
@@ -76,7 +79,14 @@ for c in "${configs[@]}"; do
   for b in "${windows_benches[@]}"; do
     exe=$b
     [ "$b" != install_bench ] || exe=install # CMake keeps "install" for itself as a target name
-    run "$c" "$exe" testing/wine/run-wine.sh "$dir/bench/$exe.exe"
+    args=()
+    if [ "$b" = first_page ]; then
+      # The wizard example, packed onto this build's setup.exe.
+      build-bench/tools/cvnpack/cvnpack --stub "$dir/src/app/setup.exe" --out "$dir/bench/example-setup.exe" \
+        examples/wizard/project.toml >/dev/null
+      args=("$(winepath_of "$dir/bench/example-setup.exe")")
+    fi
+    run "$c" "$exe" testing/wine/run-wine.sh "$dir/bench/$exe.exe" "${args[@]}"
   done
 done
 

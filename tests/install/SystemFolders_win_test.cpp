@@ -37,13 +37,13 @@ std::string ShellPath(int csidl) {
     return buf;
 }
 
-std::string WindowsPath(UINT (*query)(char*, UINT)) {
+std::string WindowsPath(UINT(WINAPI* query)(char*, UINT)) {
     char buf[MAX_PATH] = {};
     UINT n = query(buf, MAX_PATH);
     return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
 }
 
-UINT TempPath(char* buf, UINT size) {
+UINT WINAPI TempPath(char* buf, UINT size) {
     return UINT(GetTempPathA(size, buf));
 }
 

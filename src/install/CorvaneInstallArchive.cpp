@@ -154,21 +154,7 @@ void TCorvaneInstall::ArchiveNeedVolume(uint16_t disk, std::string& volumePath, 
     const std::string folder = WithTrailingBackslash(FileDirOf(volumePath));
     if (ctx_.platform->FileExists(folder + base + number)) return;
 
-    TNextDiskPrompt p;
-    p.disk = disk;
-    p.caption = Message(50);
-    // Shown as a label caption: "&" in the names must not become an accelerator.
-    p.message = ctx_.languages->Text(51, {{"<disk>", std::to_string(disk)}}, true);
-    p.pathLabel = Message(52);
-    p.browse = Message(57);
-    p.ok = Message(0);
-    p.cancel = Message(1);
-    p.folder = folder;
-    p.notFoundText = Message(20);
-    p.directoryCaption = Message(46);
-    p.directoryLabel = Message(47);
-    p.directoriesLabel = Message(48);
-    p.drivesLabel = Message(49);
+    const TNextDiskPrompt p = NextDiskPrompt(*ctx_.languages, disk, folder);
     std::string chosen;
     if (ctx_.ui->AskNextDisk(p, chosen)) {
         volumePath = WithTrailingBackslash(chosen) + FileNameOf(volumePath);

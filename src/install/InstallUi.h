@@ -34,6 +34,12 @@ struct TNextDiskPrompt {
     std::string directoryCaption, directoryLabel, directoriesLabel, drivesLabel; // messages 46-49
 };
 
+class TLanguages;
+
+// The next-disk window's texts for volume `disk`, expected in `folder` (with trailing
+// backslash), in the current language.
+TNextDiskPrompt NextDiskPrompt(const TLanguages& languages, int disk, const std::string& folder);
+
 // The windows the engine shows or drives, implemented by the wizard's side: message
 // boxes (caption: the application title), the overwrite and next-disk prompts (parent:
 // the wizard), the billboard window, closing the wizard and pumping messages. Tests

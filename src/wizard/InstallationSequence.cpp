@@ -81,21 +81,8 @@ void TInstallationSequence::EndRun() {
 // back before the rest of the run can read from it.
 void TInstallationSequence::AskForSetupVolume() {
     while (!steps_->Aborted() && !terminated_ && !view_.FileExists(ctx_.setupPath)) {
-        const TLanguages& texts = *ctx_.languages;
-        TNextDiskPrompt prompt;
-        prompt.disk = 1;
-        prompt.caption = texts.Text(50);
-        prompt.message = texts.Text(51, {{"<disk>", "1"}}, true);
-        prompt.pathLabel = texts.Text(52);
-        prompt.browse = texts.Text(57);
-        prompt.ok = texts.Text(0);
-        prompt.cancel = texts.Text(1);
-        prompt.notFoundText = texts.Text(20);
-        prompt.directoryCaption = texts.Text(46);
-        prompt.directoryLabel = texts.Text(47);
-        prompt.directoriesLabel = texts.Text(48);
-        prompt.drivesLabel = texts.Text(49);
-        prompt.folder = ctx_.setupPath.substr(0, ctx_.setupPath.find_last_of('\\') + 1);
+        const TNextDiskPrompt prompt = NextDiskPrompt(
+            *ctx_.languages, 1, ctx_.setupPath.substr(0, ctx_.setupPath.find_last_of('\\') + 1));
         std::string folder;
         if (view_.AskNextDisk(prompt, folder)) break;
         CloseRequest();

@@ -53,3 +53,10 @@ set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG -ffunction-sections -fdata-sections -W
 
 get_filename_component(_cvn_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_cvn_root}/testing/wine/run-wine.sh")
+# run-wine.sh keeps a 64-bit program's prefix under the name it is given with "64" appended;
+# checks that look into a prefix add this to its name.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(CVN_WINE_PREFIX_SUFFIX 64)
+else()
+  set(CVN_WINE_PREFIX_SUFFIX "")
+endif()

@@ -6,8 +6,8 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(ENV{CVN_WINEPREFIX} ${WORK}/prefix)
-# The emulator keeps a 64-bit program's prefix beside the name it is given.
-set(programs "${WORK}/prefix64/drive_c/Program Files/Sample Software")
+# The emulator keeps a 64-bit program's prefix beside the name it is given (PREFIX_SUFFIX).
+set(programs "${WORK}/prefix${PREFIX_SUFFIX}/drive_c/Program Files/Sample Software")
 
 function(install_example name)
   file(COPY ${EXAMPLES}/${name} DESTINATION ${WORK})

@@ -66,12 +66,12 @@ if(at EQUAL -1)
 endif()
 # The signed setup installs: the UI tests' example walk goes through its pages, in a
 # prefix of the check's own without the example's earlier install.
-file(REMOVE_RECURSE "${PREFIX}64/drive_c/Program Files/Sample Software")
+file(REMOVE_RECURSE "${PREFIX}${PREFIX_SUFFIX}/drive_c/Program Files/Sample Software")
 string(REPLACE "/" "\\" signed_windows_path "Z:${WORK}/signed.exe")
 run(${CMAKE_COMMAND} -E env CVN_WINEPREFIX=${PREFIX} "CVN_EXAMPLE_SETUP=${signed_windows_path}" ${EMULATOR}
     ${UI_TESTS} --gtest_also_run_disabled_tests --gtest_filter=WizardExample.*)
 must("the walk through the signed setup")
-set(installed "${PREFIX}64/drive_c/Program Files/Sample Software/Example Notes")
+set(installed "${PREFIX}${PREFIX_SUFFIX}/drive_c/Program Files/Sample Software/Example Notes")
 file(READ ${EXAMPLE_DIR}/readme.txt packed_readme)
 if(NOT EXISTS "${installed}/readme.txt")
   message(FATAL_ERROR "the signed setup installed no readme.txt into ${installed}:\n${out}")

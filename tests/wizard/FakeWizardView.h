@@ -36,7 +36,9 @@ public:
             if (selected_[i]) return int(i);
         return -1;
     }
-    void SetItemObjects(const std::vector<TItemObject>& items, const TListLook&) override { objects_ = items; }
+    void SetItemObjects(const std::vector<TItemObject>& items, const TListLook&) override {
+        objects_ = items;
+    }
     std::vector<TItemObject> ItemObjects() const override { return objects_; }
     void SetFolder(const std::string& folder) override { folder_ = folder; }
     std::string Folder() const override { return folder_; }
@@ -97,6 +99,7 @@ public:
     void SetBusyCursor(bool) override {}
     void ShowWizard(bool show) override { visible = show; }
     bool WizardVisible() const override { return visible; }
+    bool HasBackgroundWindow() const override { return background; }
     void SetCaption(const std::string& text) override { caption = text; }
     void SetApplicationTitle(const std::string&) override {}
     void FitClientSize(int, int) override {}
@@ -153,6 +156,7 @@ public:
     std::string caption;
     bool answerYes = false;
     bool visible = false;
+    bool background = false; // a background window behind the wizard
     bool terminated = false;
     bool restarted = false;
     bool secondaryCancelled = false;

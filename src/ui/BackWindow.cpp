@@ -200,10 +200,16 @@ void TfrmBackWindow::Layout(HDC dc, int width, int height) {
             HGDIOBJ old = SelectObject(dc, item.font.Get());
             RECT calc{0, 0, 0, 0};
             DrawTextA(dc, item.text.c_str(), -1, &calc, DT_CALCRECT | DT_NOCLIP);
+            SIZE dot{};
+            GetTextExtentPoint32A(dc, ".", 1, &dot);
             SelectObject(dc, old);
             item.size = SIZE{calc.right, calc.bottom};
+            // The shadow lies half a "." down and right; what slides in is the text with room
+            // for its shadow and a "." beside it.
+            item.shadowOffset = (dot.cx + 1) / 2;
+            item.slide = SIZE{calc.right + item.shadowOffset + dot.cx, calc.bottom + item.shadowOffset};
         } else {
-            item.size = BitmapSize(static_cast<HBITMAP>(item.picture.Get()));
+            item.size = item.slide = BitmapSize(static_cast<HBITMAP>(item.picture.Get()));
             c.picture = true;
             c.skipped = !item.picture;
         }
@@ -263,9 +269,7 @@ void TfrmBackWindow::PaintItem(HDC dc, const TItem& item, TPoint at) {
         HGDIOBJ old = SelectObject(dc, item.font.Get());
         SetBkMode(dc, TRANSPARENT);
         if (r.shadow) {
-            SIZE dot{};
-            GetTextExtentPoint32A(dc, ".", 1, &dot);
-            const int d = (dot.cx + 1) / 2;
+            const int d = item.shadowOffset;
             SetTextColor(dc, ColourFromRecord(r.shadowColor));
             RECT s{at.x + d, at.y + d, at.x + d + item.size.cx, at.y + d + item.size.cy};
             DrawTextA(dc, item.text.c_str(), -1, &s, DT_NOCLIP);
@@ -338,7 +342,7 @@ void TfrmBackWindow::NextFrame() {
         TItem& item = items_[entrance_];
         const bool skipped = !item.record->IsText() && !item.picture;
         if (!skipped && item.record->entrance >= 1 && item.record->entrance <= 8) {
-            frames_ = EntranceFrames(item.record->entrance, item.place, item.size.cx, item.size.cy,
+            frames_ = EntranceFrames(item.record->entrance, item.place, item.slide.cx, item.slide.cy,
                                      client.right, client.bottom);
             frame_ = 0;
             break;

@@ -55,8 +55,10 @@ private:
         GdiObject font;    // text items
         GdiObject picture; // picture items; empty when the file is missing
         COLORREF colour = 0;
-        std::string text; // expanded for display
-        SIZE size{};
+        std::string text;     // expanded for display
+        SIZE size{};          // what its corner makes room for
+        SIZE slide{};         // what moves during its entrance
+        int shadowOffset = 0; // text items
         TPoint place;
         bool arrived = false;
     };

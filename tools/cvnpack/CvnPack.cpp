@@ -2,7 +2,7 @@
 // JSON package description.
 //
 //   cvnpack --stub STUB.exe --out SETUP.exe [--uninstaller FILE] PROJECT.toml|DESCRIPTION.json
-//   cvnpack --statements        prints the script reference (Markdown)
+//   cvnpack --statements        prints the script and control reference (Markdown)
 //
 // A project's mistakes are all reported as "file:line: message", and then nothing
 // is written. docs/authoring.md describes the project file.
@@ -20,6 +20,7 @@
 #include "Project.h"
 
 #include "package/CVNZipWriter.h"
+#include "package/ControlNames.h"
 #include "package/PackageWriter.h"
 #include "package/StatementCodes.h"
 
@@ -218,6 +219,13 @@ void PrintStatements() {
         std::string params = s.params.empty() ? "none" : std::string(s.params);
         std::printf("| %d | `%s` | %s |\n", int(s.code), std::string(s.name).c_str(), params.c_str());
     }
+    std::printf("\n#### Control kinds\n\n| Number | `kind` | Texts stored |\n|---|---|---|\n");
+    for (const cvn::TControlKindInfo& k : cvn::ControlKinds())
+        std::printf("| %d | `%s` | %d |\n", int(k.kind), std::string(k.name).c_str(), k.textCount);
+    std::printf("\n#### Content roles\n\n| Number | `role` | Shows |\n|---|---|---|\n");
+    for (const cvn::TControlRoleInfo& r : cvn::ControlRoles())
+        std::printf("| %d | `%s` | %s |\n", int(r.role), std::string(r.name).c_str(),
+                    std::string(r.content).c_str());
 }
 
 bool EndsWith(const std::string& s, const std::string& tail) {

@@ -5,6 +5,7 @@
 #include "ScriptText.h"
 #include "TextEncoding.h"
 
+#include "package/ControlNames.h"
 #include "script/Selection.h"
 
 #include <toml++/toml.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <tuple>
 
 namespace cvn::project {
 
@@ -159,8 +161,33 @@ void IntegerFromToml(const toml::node& n, Int& x, const std::string& path, TCont
     x = d < 0 ? Int(d) : Int(Wide(uint64_t(d)));
 }
 
+// A control's kind and role by name (ControlNames.h) or by number.
+void ControlFromToml(const toml::node& n, TControlDefinition& x, const std::string& path, TContext& ctx) {
+    const toml::table* t = n.as_table();
+    if (!t) return ctx.Error(n, path, "expected a table");
+    toml::table numbered = *t;
+    for (auto [key, byName, what] : {std::tuple{"kind", &ControlKindByName, "control kind"},
+                                     std::tuple{"role", &ControlRoleByName, "role"}}) {
+        const toml::node* v = t->get(key);
+        if (!v || !v->as_string()) continue;
+        std::optional<uint8_t> number = byName(v->as_string()->get());
+        if (!number) {
+            ctx.Error(*v, path + "." + key,
+                      std::string("unknown ") + what + " \"" + v->as_string()->get() + "\"");
+            numbered.erase(key);
+            continue;
+        }
+        numbered.insert_or_assign(key, int64_t(*number));
+    }
+    TTomlReader r{numbered, path, ctx, {}};
+    Describe(r, x);
+    r.CheckUnknown();
+}
+
 template <typename T> void FromToml(const toml::node& n, T& x, const std::string& path, TContext& ctx) {
-    if constexpr (std::is_same_v<T, std::string>) {
+    if constexpr (std::is_same_v<T, TControlDefinition>) {
+        ControlFromToml(n, x, path, ctx);
+    } else if constexpr (std::is_same_v<T, std::string>) {
         const toml::value<std::string>* s = n.as_string();
         if (!s) return ctx.Error(n, path, "expected a text");
         std::optional<std::string> ansi = Utf8ToAnsi(s->get());
@@ -437,6 +464,13 @@ template <typename T> std::unique_ptr<toml::node> ToToml(const T& x) {
         return arr;
     } else if constexpr (IsOptional<T>::value) {
         return x ? ToToml(*x) : nullptr;
+    } else if constexpr (std::is_same_v<T, TControlDefinition>) {
+        auto t = std::make_unique<toml::table>(RecordToToml(x));
+        if (std::string_view name = ControlKindName(x.kind); !name.empty())
+            t->insert_or_assign("kind", std::string(name));
+        if (std::string_view name = ControlRoleName(x.role); !name.empty())
+            t->insert_or_assign("role", std::string(name));
+        return t;
     } else {
         return std::make_unique<toml::table>(RecordToToml(x));
     }

@@ -19,3 +19,23 @@ start_private_x() {
   DISPLAY=:$(head -1 "$1/display")
   export DISPLAY
 }
+
+# windows_build_for_screens TARGET...: cvnpack natively, and the given Windows targets in
+# the Windows build this host runs: build-win (i686) where 32-bit Wine starts, else
+# build-win64. Sets screens_build and screens_prefix_suffix (what run-wine.sh appends to
+# CVN_WINEPREFIX for the build's programs).
+windows_build_for_screens() {
+  local jobs=${CVN_JOBS:-2} toolchain
+  # shellcheck source=scripts/windows-arch.sh
+  source scripts/windows-arch.sh
+  if cvn_runs_32bit; then
+    screens_build=build-win toolchain=i686 screens_prefix_suffix=
+  else
+    screens_build=build-win64 toolchain=x86_64 screens_prefix_suffix=64
+  fi
+  [ -f build-native/CMakeCache.txt ] || cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=Debug
+  cmake --build build-native -j "$jobs" --target cvnpack
+  [ -f "$screens_build/CMakeCache.txt" ] || cmake -S . -B "$screens_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCVN_BENCH=OFF --toolchain "$PWD/cmake/toolchain-$toolchain-mingw.cmake"
+  cmake --build "$screens_build" -j "$jobs" --target "$@"
+}

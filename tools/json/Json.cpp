@@ -101,6 +101,7 @@ void PrintString(std::string& out, const std::string& s) {
 }
 
 void PrintNumber(std::string& out, double n) {
+    if (n == 0) n = 0; // -0 prints as 0, the number a reader gets back
     char buf[32];
     if (std::nearbyint(n) == n && std::fabs(n) < 1e15)
         std::snprintf(buf, sizeof buf, "%.0f", n);

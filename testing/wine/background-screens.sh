@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the example with its background window under Wine:
 #   testing/wine/background-screens.sh [OUTPUT_FOLDER]   (default docs/screenshots)
-# Builds cvnpack (build-native) and setup.exe with the UI tests (in $CVN_SCREENS_BUILD,
-# default build-win64; build-win for the 32-bit one), lays
+# Builds cvnpack (build-native) and setup.exe with the UI tests (in $CVN_SCREENS_BUILD, else
+# the Windows build this host runs; screens-common.sh), lays
 # tools/cvnpack/example-background/background.json over tools/cvnpack/example, packs it
 # and walks through it with the UI tests' example walk on a private headless X server:
 # background-1.png as soon as the gradient is on the screen (the first frame, the first

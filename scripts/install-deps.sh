@@ -19,6 +19,8 @@ packages=(
   liblnk-utils                                                  # reading shortcuts in tests
   osslsigncode openssl                                          # signing setups in tests
   libtomlplusplus-dev                                           # the authoring tool's project files
+  gcc-arm-linux-gnueabi gcc-mips-linux-gnu gcc-sh4-linux-gnu     # rebuilding the device probe images
+  python3-unicorn                                               # and running them emulated
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -2,7 +2,8 @@
 // registry is a text file, one value per line: root|key|name|type|hex bytes (a key
 // without values is a line with an empty name). Its settings come from the
 // environment: CVN_TEST_DEVICE (the folder), CVN_TEST_DEVICE_CPU (processor type),
-// CVN_TEST_DEVICE_PLATFORM. Starting "\cVN.exe" does what the device probe does.
+// CVN_TEST_DEVICE_PLATFORM, CVN_TEST_DEVICE_CONNECT (an event that ends the connection wait). Starting
+// "\cVN.exe" does what the device probe does.
 #include "install/RapiFunctions_win.h"
 
 #include <windows.h>
@@ -195,7 +196,11 @@ void RunProbe() {
 extern "C" {
 
 __declspec(dllexport) HRESULT WINAPI CeRapiInitEx(TRapiInit* init) {
-    init->heRapiInit = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    // With CVN_TEST_DEVICE_CONNECT naming an event, the connection completes only when
+    // the test signals that event; otherwise at once.
+    const std::wstring connect = Env(L"CVN_TEST_DEVICE_CONNECT", L"");
+    init->heRapiInit = connect.empty() ? CreateEventW(nullptr, TRUE, TRUE, nullptr)
+                                       : CreateEventW(nullptr, TRUE, FALSE, connect.c_str());
     init->hrRapiInit = S_OK;
     return S_OK;
 }

@@ -18,10 +18,18 @@ STUBS, RETURN, STACK = 0x80000, 0x90000, 0x100000
 
 
 def images():
+    """The images assembled from their runs as the C++ source does."""
     text = open(SOURCE, encoding="utf-8").read()
+    pool = bytes(int(b, 16) for b in re.findall(
+        r"0x([0-9a-f]{2})", re.search(r"kBytes\[\] = \{(.*?)\};", text, re.S).group(1)))
     found = {}
-    for name, body in re.findall(r"constexpr uint8_t k(\w+)Bytes\[\] = \{(.*?)\};", text, re.S):
-        found[name] = bytes(int(b, 16) for b in re.findall(r"0x([0-9a-f]{2})", body))
+    for name, runs in re.findall(r"constexpr TRun k(\w+)Runs\[\] = \{(.*?)\};", text):
+        size = int(re.search(r"k%sImage = Assembled<(\d+)>" % name, text).group(1))
+        image = bytearray(size)
+        for offset, length, start in re.findall(r"\{(0x[0-9a-f]+), (\d+), (\d+)\}", runs):
+            offset, length, start = int(offset, 16), int(length), int(start)
+            image[offset:offset + length] = pool[start:start + length]
+        found[name] = bytes(image)
     return found
 
 

@@ -120,8 +120,8 @@ int ProbeMain(void) {
         for (u32 i = 0; i < kProcessorInfoBytes / 4; ++i)
             processor[i] = 0;
         u32 returned = 0;
-        if (imports.KernelIoControl(IOCTL_PROCESSOR_INFORMATION, 0, 0, processor HOME,
-                                    kProcessorInfoBytes, &returned))
+        if (imports.KernelIoControl(IOCTL_PROCESSOR_INFORMATION, 0, 0, processor HOME, kProcessorInfoBytes,
+                                    &returned))
             SetNumber(key, L"XScale",
                       NameHasPXA((const wchar*)((const unsigned char*)processor + kProcessorNameOffset)));
 

@@ -20,6 +20,8 @@ packages=(
   osslsigncode openssl                                          # signing setups in tests
   libtomlplusplus-dev                                           # the authoring tool's project files
   nlohmann-json3-dev                                            # the package tools' JSON form
+  gcc-arm-linux-gnueabi gcc-mips-linux-gnu gcc-sh4-linux-gnu     # rebuilding the device probe images
+  python3-unicorn                                               # and running them emulated
 )
 
 if [ "$(id -u)" -ne 0 ]; then

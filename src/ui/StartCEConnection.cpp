@@ -9,10 +9,10 @@ bool TfrmStartCEConnection::CreateConnection(HWND owner, const TConnectionLook& 
     TFontSpec font = look.useSetupFont ? FontSpecFromRecord(look.setupFont) : TFontSpec{};
     font.bold = true;
     SetFont(font);
-    TLabel& label = AddLabel(10, 10, kClientWidth - 20, kClientHeight - 20, look.text);
-    label.align = DT_CENTER;
-    label.centreVertically = true;
-    label.wordWrap = true;
+    label_ = &AddLabel(10, 10, kClientWidth - 20, kClientHeight - 20, look.text);
+    label_->align = DT_CENTER;
+    label_->centreVertically = true;
+    label_->wordWrap = true;
     CentreOnScreen();
     return true;
 }

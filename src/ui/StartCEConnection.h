@@ -24,10 +24,15 @@ public:
     static constexpr int kClientHeight = 60;
 
     bool CreateConnection(HWND owner, const TConnectionLook& look);
+    // The label's text as shown; empty before the window is created.
+    std::string Text() const { return label_ ? label_->caption : std::string(); }
 
 protected:
     void FormCloseQuery(bool& canClose) override { canClose = false; }
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+
+private:
+    TLabel* label_ = nullptr;
 };
 
 // The device link's connection progress shown as that window: phase 0 opens it,
@@ -36,6 +41,8 @@ class TConnectionDisplay {
 public:
     explicit TConnectionDisplay(std::function<TConnectionLook()> look) : look_(std::move(look)) {}
     void ConnectProgress(int phase);
+    // The window while a connection attempt runs, else null.
+    const TfrmStartCEConnection* Window() const { return form_.get(); }
 
 private:
     std::function<TConnectionLook()> look_;

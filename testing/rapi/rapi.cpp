@@ -2,7 +2,8 @@
 // registry is a text file, one value per line: root|key|name|type|hex bytes (a key
 // without values is a line with an empty name). Its settings come from the
 // environment: CVN_TEST_DEVICE (the folder), CVN_TEST_DEVICE_CPU (processor type),
-// CVN_TEST_DEVICE_PLATFORM. Starting "\cVN.exe" does what the device probe does.
+// CVN_TEST_DEVICE_PLATFORM, CVN_TEST_DEVICE_CONNECT (an event that ends the connection wait). Starting
+// "\cVN.exe" does what the device probe does.
 #include "install/RapiFunctions_win.h"
 
 #include <windows.h>
@@ -143,6 +144,41 @@ void SetValue(const std::wstring& key, const std::wstring& name, DWORD type, con
     Save(reg);
 }
 
+DWORD ProcessorType() {
+    return DWORD(std::wcstoul(Env(L"CVN_TEST_DEVICE_CPU", L"2577").c_str(), nullptr, 10));
+}
+
+// Whether the headers are those of a Windows CE GUI program (subsystem 9) for the
+// machine type of this processor.
+bool IsCeProgramFor(const BYTE* head, DWORD processor) {
+    WORD machine = 0;
+    switch (processor) {
+    case 1824: // ARM
+    case 2080:
+    case 2336:
+    case 2577:
+        machine = 0x1C0;
+        break;
+    case 2000: // MIPS
+    case 3000:
+    case 4000:
+        machine = 0x166;
+        break;
+    case 10003: // SH3
+        machine = 0x1A2;
+        break;
+    case 10005: // SH4
+        machine = 0x1A6;
+        break;
+    default:
+        return false;
+    }
+    auto u16 = [&](size_t at) { return WORD(head[at] | head[at + 1] << 8); };
+    const size_t pe = u16(0x3C);
+    return u16(0) == 0x5A4D && pe + 24 + 70 <= 0x200 && u16(pe) == 0x4550 && u16(pe + 4) == machine &&
+           u16(pe + 24 + 68) == 9;
+}
+
 // The device probe: what the probe program writes, from the settings of this device.
 void RunProbe() {
     const std::wstring key = L"HKLM\\SOFTWARE\\TARROW\\CORVANE";
@@ -160,7 +196,11 @@ void RunProbe() {
 extern "C" {
 
 __declspec(dllexport) HRESULT WINAPI CeRapiInitEx(TRapiInit* init) {
-    init->heRapiInit = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    // With CVN_TEST_DEVICE_CONNECT naming an event, the connection completes only when
+    // the test signals that event; otherwise at once.
+    const std::wstring connect = Env(L"CVN_TEST_DEVICE_CONNECT", L"");
+    init->heRapiInit = connect.empty() ? CreateEventW(nullptr, TRUE, TRUE, nullptr)
+                                       : CreateEventW(nullptr, TRUE, FALSE, connect.c_str());
     init->hrRapiInit = S_OK;
     return S_OK;
 }
@@ -176,7 +216,7 @@ __declspec(dllexport) BOOL WINAPI CeGetVersionEx(TCeOsVersionInfo* info) {
 }
 
 __declspec(dllexport) void WINAPI CeGetSystemInfo(SYSTEM_INFO* info) {
-    info->dwProcessorType = DWORD(std::wcstoul(Env(L"CVN_TEST_DEVICE_CPU", L"2577").c_str(), nullptr, 10));
+    info->dwProcessorType = ProcessorType();
 }
 
 __declspec(dllexport) BOOL WINAPI CeGetStoreInformation(TStoreInformation* info) {
@@ -249,16 +289,17 @@ __declspec(dllexport) BOOL WINAPI CeDeleteFile(LPCWSTR path) {
 __declspec(dllexport) BOOL WINAPI
     CeCreateProcess(LPCWSTR program, LPCWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
                     LPVOID, LPWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION pi) {
-    // Only the probe runs on this device; it must have been written there first.
+    // Only the probe runs on this device, and only as a Windows CE program for this
+    // device's processor: a wrong image would not start on a real one either.
     if (Upper(program ? program : L"") != L"\\CVN.EXE") return FALSE;
-    char head[8] = {};
+    BYTE head[0x200] = {};
     HANDLE h = CreateFileW(DevicePath(program).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return FALSE;
     DWORD got = 0;
     ReadFile(h, head, sizeof head, &got, nullptr);
     CloseHandle(h);
-    if (got != sizeof head || std::string(head, sizeof head) != "CVNPROBE") return FALSE;
+    if (got != sizeof head || !IsCeProgramFor(head, ProcessorType())) return FALSE;
     RunProbe();
     if (pi) *pi = PROCESS_INFORMATION{};
     return TRUE;

@@ -237,7 +237,8 @@ TEST(DeviceProbe, TheProcessorFamilyPicksTheImageAndAnUnknownProcessorNeverConne
         EXPECT_TRUE(sh4.values.empty());
     }
     EXPECT_EQ(sh4.started.size(), 4096u);
-    EXPECT_EQ(sh4.started.substr(0, 12), "CVNPROBE SH4");
+    const std::span<const uint8_t> image = DeviceProbeImage(TProcessorFamily::Sh4);
+    EXPECT_EQ(sh4.started, std::string(image.begin(), image.end()));
     EXPECT_EQ(DeviceProbeImage(TProcessorFamily::Mips).size(), 4608u);
 
     FakeDevice unknown;

@@ -36,7 +36,9 @@ public:
             if (selected_[i]) return int(i);
         return -1;
     }
-    void SetItemObjects(const std::vector<TItemObject>& items, const TListLook&) override { objects_ = items; }
+    void SetItemObjects(const std::vector<TItemObject>& items, const TListLook&) override {
+        objects_ = items;
+    }
     std::vector<TItemObject> ItemObjects() const override { return objects_; }
     void SetFolder(const std::string& folder) override { folder_ = folder; }
     std::string Folder() const override { return folder_; }
@@ -127,7 +129,10 @@ public:
     void RemovePreviousInstallation(const std::string& var, const std::string& software,
                                     const std::string& company) override {
         removals.push_back(var + " " + software + " " + company);
+        if (whileRemoving) whileRemoving();
     }
+    // What happens while the removal runs (its scripts, its progress).
+    std::function<void()> whileRemoving;
     bool InstallationRunning() const override { return false; }
     bool InstallationAborted() const override { return false; }
     void AbortInstallation() override {}

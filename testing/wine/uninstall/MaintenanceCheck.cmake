@@ -1,0 +1,65 @@
+# Installs a product with the components A and B, runs its setup again over it in
+# maintenance mode with A and C chosen, and checks that B's file went, C's came, A's
+# stayed and the uninstall data lists what is installed now; removing the product
+# afterwards goes by that data.
+#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DSOURCE=... -DPREFIX=... -DWORK=... -P MaintenanceCheck.cmake
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(COPY ${SOURCE}/parts.json ${SOURCE}/a.txt ${SOURCE}/b.txt ${SOURCE}/c.txt DESTINATION ${WORK})
+include(${CMAKE_CURRENT_LIST_DIR}/CheckCommon.cmake)
+
+set(product "${c}/Program Files/Harbour Soft/Tide Parts")
+set(data "${product}/uninst.dat")
+run(${EMULATOR} ${reg} delete "${list_key}\\Harbour Soft Tide Parts" /f)
+file(REMOVE_RECURSE "${product}")
+
+# The texts of the uninstall data: paths and the installed components' names.
+function(data_texts)
+  file(STRINGS "${data}" texts LENGTH_MINIMUM 3)
+  string(JOIN "\n" texts ${texts})
+  set(texts "${texts}" PARENT_SCOPE)
+endfunction()
+
+# The first setup installs setup type 0: A and B.
+run(${EMULATOR} ${CVNPACK} --stub ${STUB} --out first.exe parts.json)
+must("cvnpack first")
+run(${EMULATOR} ${WORK}/first.exe)
+must("first install")
+expect_exists("${product}/a.txt")
+expect_exists("${product}/b.txt")
+expect_gone("${product}/c.txt")
+data_texts()
+expect_in("${texts}" "Tide Parts\\b.txt")
+expect_in("${texts}" "A|B")
+file(WRITE "${product}/a.txt" "A as the user left it")
+
+# The setup run again loads the earlier installation (setup type 2 with A and B) and
+# the user's choice becomes A and C.
+file(READ ${WORK}/parts.json json)
+string(JSON json SET "${json}" eventScripts
+       [=[[[{"command": "LoadPreviousInstallation", "params": []},
+           {"command": "Assign", "params": ["%SetupType%", "1", "0"]}], [], [], [], [], [], []]]=])
+file(WRITE ${WORK}/again.json "${json}")
+run(${EMULATOR} ${CVNPACK} --stub ${STUB} --out again.exe again.json)
+must("cvnpack again")
+run(${EMULATOR} ${WORK}/again.exe)
+must("maintenance run")
+expect_gone("${product}/b.txt")
+expect_exists("${product}/c.txt")
+file(READ "${product}/a.txt" a)
+if(NOT a STREQUAL "A as the user left it")
+  message(FATAL_ERROR "A's file was installed again or removed: ${a}")
+endif()
+data_texts()
+expect_in("${texts}" "Tide Parts\\a.txt")
+expect_in("${texts}" "Tide Parts\\c.txt")
+expect_not_in("${texts}" "Tide Parts\\b.txt")
+expect_in("${texts}" "A|C")
+expect_not_in("${texts}" "A|B")
+
+# Removing the product goes by the data the maintenance run wrote.
+run(${EMULATOR} ${c}/windows/cvnuninst.exe "C:\\Program Files\\Harbour Soft\\Tide Parts\\uninst.dat" /S)
+must("cvnuninst")
+expect_gone("${product}")
+expect_no_key("the Uninstall key" "${list_key}\\Harbour Soft Tide Parts")

@@ -1,8 +1,8 @@
 # Installs a product with the components A and B, runs its setup again over it in
 # maintenance mode with A and C chosen, and checks that B's file went, C's came, A's
-# stayed and the uninstall data lists what is installed now; removing the product
-# afterwards goes by that data.
-#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DSOURCE=... -DPREFIX=... -DWORK=... -P MaintenanceCheck.cmake
+# stayed and the uninstall data lists what is installed now; another product's setup
+# then removes it by that data.
+#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DANSWER=... -DSOURCE=... -DPREFIX=... -DWORK=... -P MaintenanceCheck.cmake
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -58,8 +58,41 @@ expect_not_in("${texts}" "Tide Parts\\b.txt")
 expect_in("${texts}" "A|C")
 expect_not_in("${texts}" "A|B")
 
-# Removing the product goes by the data the maintenance run wrote.
-run(${EMULATOR} ${c}/windows/cvnuninst.exe "C:\\Program Files\\Harbour Soft\\Tide Parts\\uninst.dat" /S)
-must("cvnuninst")
+# Another product's setup removes it (the remove-previous-install statement of its
+# page, then its own install) by the data the maintenance run wrote.
+set(suite "${c}/Program Files/Harbour Soft/Tide Suite")
+set(suite_key "HKLM\\Software\\Harbour Soft\\Tide Suite")
+run(${EMULATOR} ${reg} delete "${list_key}\\Harbour Soft Tide Suite" /f)
+run(${EMULATOR} ${reg} delete "${suite_key}" /f)
+file(REMOVE_RECURSE "${suite}")
+string(JSON json SET "${json}" product settings softwareName [=["Tide Suite"]=])
+string(JSON json SET "${json}" registry
+       [=[[{"root": 2, "key": "Software\\Harbour Soft\\Tide Suite", "valueType": 0,
+            "valueName": "Removed", "data": "%Removed%"}]]=])
+string(JSON json SET "${json}" dialogs
+       [=[[{"name": "One", "caption": "One", "width": 400, "height": 300, "afterShowScript": [
+            {"command": "RemovePreviousInstall", "params": ["%Removed%", "Tide Parts", "Harbour Soft"]},
+            {"command": "Install", "params": []}, {"command": "FinishSetup", "params": []}]}]]=])
+string(JSON json SET "${json}" eventScripts [=[[[], [], [], [], [], [], []]]=])
+file(WRITE ${WORK}/suite.json "${json}")
+run(${EMULATOR} ${CVNPACK} --stub ${STUB} --out suite.exe suite.json)
+must("cvnpack suite")
+# Nothing is to be asked; a box that comes all the same is closed and shows here.
+run(${EMULATOR} ${ANSWER} 200 "=OK" -- ${WORK}/suite.exe)
+must("the suite's setup")
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "the suite's setup asked: ${out}")
+endif()
 expect_gone("${product}")
 expect_no_key("the Uninstall key" "${list_key}\\Harbour Soft Tide Parts")
+expect_exists("${suite}/a.txt")
+expect_key("the result of the removal" "${suite_key}" /v Removed)
+string(REGEX MATCH "REG_SZ +2[\r\n]" removed "${out}\n")
+if(NOT removed)
+  message(FATAL_ERROR "the removal's result is not 2: ${out}")
+endif()
+
+run(${EMULATOR} ${c}/windows/cvnuninst.exe "C:\\Program Files\\Harbour Soft\\Tide Suite\\uninst.dat" /S)
+must("cvnuninst")
+expect_gone("${suite}")
+expect_no_key("the Uninstall key" "${list_key}\\Harbour Soft Tide Suite")

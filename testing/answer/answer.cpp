@@ -6,7 +6,9 @@
 // (its caption or a child's) containing TEXT and a button captioned BUTTON gets
 // that button pressed; an empty TEXT matches any window with the button. Rules are
 // tried in order. Each press is printed as one line "BUTTON | the window's texts", so
-// the caller sees what was asked. The exit code is PROGRAM's, or 99 after a timeout.
+// the caller sees what was asked. A RULE TEXT@ITEM toggles, once, the item ITEM of a
+// check list (a list box whose items a Space key press toggles) in a window fitting
+// TEXT, printed as "@ITEM | ...". The exit code is PROGRAM's, or 99 after a timeout.
 
 #include <windows.h>
 
@@ -18,6 +20,8 @@ namespace {
 
 struct Rule {
     std::string text, button;
+    bool toggle = false; // button is a check list's item
+    bool used = false;
 };
 
 std::string TextOf(HWND w) {
@@ -47,12 +51,14 @@ struct Window {
     HWND handle = nullptr;
     std::vector<std::string> texts;                    // caption and non-button children
     std::vector<std::pair<HWND, std::string>> buttons; // push buttons and their captions
+    std::vector<HWND> lists;
 };
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM lp) {
     auto* w = reinterpret_cast<Window*>(lp);
     if (!IsWindowVisible(child)) return TRUE;
     const std::string text = TextOf(child);
+    if (SameText(ClassOf(child), "ListBox")) w->lists.push_back(child);
     if (SameText(ClassOf(child), "Button"))
         w->buttons.emplace_back(child, WithoutAccelerator(text));
     else if (!text.empty())
@@ -66,30 +72,56 @@ BOOL CALLBACK CollectTop(HWND top, LPARAM lp) {
     w.handle = top;
     w.texts.push_back(TextOf(top));
     EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&w));
-    if (!w.buttons.empty()) reinterpret_cast<std::vector<Window>*>(lp)->push_back(std::move(w));
+    if (!w.buttons.empty() || !w.lists.empty())
+        reinterpret_cast<std::vector<Window>*>(lp)->push_back(std::move(w));
     return TRUE;
 }
 
+void Print(const std::string& what, const Window& w) {
+    std::string seen;
+    for (const std::string& t : w.texts)
+        seen += (seen.empty() ? "" : " / ") + t;
+    // One line per answer.
+    for (char& ch : seen)
+        if (ch == '\r' || ch == '\n') ch = ' ';
+    std::printf("%s | %s\n", what.c_str(), seen.c_str());
+    std::fflush(stdout);
+}
+
+// Selects the item and presses Space on the list, as a person toggling it would.
+bool Toggle(const Window& w, const std::string& item) {
+    for (HWND list : w.lists) {
+        const LRESULT index =
+            SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(item.c_str()));
+        if (index == LB_ERR) continue;
+        SendMessageA(list, LB_SETCURSEL, WPARAM(index), 0);
+        PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+        PostMessageA(list, WM_KEYUP, VK_SPACE, 0);
+        Sleep(300);
+        return true;
+    }
+    return false;
+}
+
 // Presses the first rule's button on the first window it fits; true when one was pressed.
-bool AnswerOne(const std::vector<Rule>& rules) {
+bool AnswerOne(std::vector<Rule>& rules) {
     std::vector<Window> windows;
     EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&windows));
-    for (const Rule& rule : rules)
+    for (Rule& rule : rules)
         for (const Window& w : windows) {
             bool fits = rule.text.empty();
             for (const std::string& t : w.texts)
                 fits = fits || t.find(rule.text) != std::string::npos;
-            if (!fits) continue;
+            if (!fits || rule.used) continue;
+            if (rule.toggle) {
+                if (!Toggle(w, rule.button)) continue;
+                rule.used = true;
+                Print("@" + rule.button, w);
+                return true;
+            }
             for (const auto& [button, caption] : w.buttons) {
                 if (!SameText(caption, rule.button)) continue;
-                std::string seen;
-                for (const std::string& t : w.texts)
-                    seen += (seen.empty() ? "" : " / ") + t;
-                // One line per answer.
-                for (char& ch : seen)
-                    if (ch == '\r' || ch == '\n') ch = ' ';
-                std::printf("%s | %s\n", caption.c_str(), seen.c_str());
-                std::fflush(stdout);
+                Print(caption, w);
                 // What a click sends the owner of the button.
                 PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                              reinterpret_cast<LPARAM>(button));
@@ -113,15 +145,15 @@ int main(int argc, char** argv) {
     std::vector<Rule> rules;
     for (; at < argc && std::string(argv[at]) != "--"; ++at) {
         const std::string rule = argv[at];
-        const size_t eq = rule.rfind('=');
+        const size_t eq = rule.find_last_of("=@");
         if (eq == std::string::npos) {
-            std::fprintf(stderr, "cvn_answer: a rule is TEXT=BUTTON: %s\n", rule.c_str());
+            std::fprintf(stderr, "cvn_answer: a rule is TEXT=BUTTON or TEXT@ITEM: %s\n", rule.c_str());
             return 2;
         }
-        rules.push_back({rule.substr(0, eq), rule.substr(eq + 1)});
+        rules.push_back({rule.substr(0, eq), rule.substr(eq + 1), rule[eq] == '@'});
     }
     if (argc < 2 || at + 1 >= argc) {
-        std::fprintf(stderr, "usage: cvn_answer SECONDS TEXT=BUTTON... -- PROGRAM [ARGUMENT...]\n");
+        std::fprintf(stderr, "usage: cvn_answer SECONDS RULE... -- PROGRAM [ARGUMENT...]\n");
         return 2;
     }
     std::string command;

@@ -1,5 +1,5 @@
 # Installs a product with the components A and B, runs its setup again over it in
-# maintenance mode with A and C chosen, and checks that B's file went, C's came, A's
+# maintenance mode where the user unchecks B and checks C on the component list, and checks that B's file went, C's came, A's
 # stayed and the uninstall data lists what is installed now; another product's setup
 # then removes it by that data.
 #   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DANSWER=... -DSOURCE=... -DPREFIX=... -DWORK=... -P MaintenanceCheck.cmake
@@ -21,10 +21,24 @@ function(data_texts)
   set(texts "${texts}" PARENT_SCOPE)
 endfunction()
 
-# The first setup installs setup type 0: A and B.
-run(${EMULATOR} ${CVNPACK} --stub ${STUB} --out first.exe parts.json)
-must("cvnpack first")
-run(${EMULATOR} ${WORK}/first.exe)
+# The product's setup: its start-up script loads an earlier installation, and its one
+# page has the component list and an Install button.
+file(READ ${WORK}/parts.json json)
+string(JSON json SET "${json}" eventScripts
+       [=[[[{"command": "LoadPreviousInstallation", "params": []}], [], [], [], [], [], []]]=])
+string(JSON json SET "${json}" dialogs
+       [=[[{"name": "Parts", "caption": "Parts", "width": 400, "height": 300, "controls": [
+            {"kind": 6, "role": 4, "left": 20, "top": 20, "height": 120, "width": 300,
+             "text": ["Tahoma|8|0|0|0", "", "", "", "components", ""]},
+            {"kind": 3, "left": 300, "top": 250, "height": 25, "width": 80,
+             "text": ["Install", "Tahoma|8|0|0|0", "2", "", "Install"],
+             "eventScript": [{"command": "Install"}, {"command": "FinishSetup"}]}]}]]=])
+file(WRITE ${WORK}/setup.json "${json}")
+run(${EMULATOR} ${CVNPACK} --stub ${STUB} --out setup.exe setup.json)
+must("cvnpack")
+
+# The first run installs setup type 0: A and B.
+run(${EMULATOR} ${ANSWER} 200 "Parts=Install" "=OK" -- ${WORK}/setup.exe)
 must("first install")
 expect_exists("${product}/a.txt")
 expect_exists("${product}/b.txt")
@@ -34,17 +48,18 @@ expect_in("${texts}" "Tide Parts\\b.txt")
 expect_in("${texts}" "A|B")
 file(WRITE "${product}/a.txt" "A as the user left it")
 
-# The setup run again loads the earlier installation (setup type 2 with A and B) and
-# the user's choice becomes A and C.
-file(READ ${WORK}/parts.json json)
-string(JSON json SET "${json}" eventScripts
-       [=[[[{"command": "LoadPreviousInstallation", "params": []},
-           {"command": "Assign", "params": ["%SetupType%", "1", "0"]}], [], [], [], [], [], []]]=])
-file(WRITE ${WORK}/again.json "${json}")
-run(${EMULATOR} ${CVNPACK} --stub ${STUB} --out again.exe again.json)
-must("cvnpack again")
-run(${EMULATOR} ${WORK}/again.exe)
+# Run again, the setup starts from setup type 2 with A and B checked; the user
+# unchecks B and checks C.
+run(${EMULATOR} ${ANSWER} 200 "Parts@B" "Parts@C" "Parts=Install" "=OK" --
+    ${WORK}/setup.exe)
 must("maintenance run")
+string(REGEX MATCHALL "[^\n]+" answers "${out}")
+string(REGEX REPLACE " \\|[^;]*" "" answers "${answers}")
+# The Install button may be pressed again while the install it started still runs;
+# a second Install statement does nothing.
+if(NOT answers MATCHES "^@B;@C;Install(;Install)*$")
+  message(FATAL_ERROR "the maintenance run's answers: ${out}")
+endif()
 expect_gone("${product}/b.txt")
 expect_exists("${product}/c.txt")
 file(READ "${product}/a.txt" a)

@@ -19,6 +19,7 @@ packages=(
   liblnk-utils                                                  # reading shortcuts in tests
   osslsigncode openssl                                          # signing setups in tests
   libtomlplusplus-dev                                           # the authoring tool's project files
+  nlohmann-json3-dev                                            # the package tools' JSON form
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,5 +1,7 @@
 #include "DialogDefinition.h"
 
+#include "ControlNames.h"
+
 #include <iterator>
 
 namespace cvn {
@@ -27,8 +29,9 @@ bool IsInstallPage(const std::string& name) {
 } // namespace
 
 int ControlTextCount(uint8_t kind) {
-    static constexpr int kCounts[] = {0, 3, 4, 5, 6, 5, 6, 6, 4, 1, 0, 3, 0, 2, 0};
-    return kind < std::size(kCounts) ? kCounts[kind] : 0;
+    for (const TControlKindInfo& k : ControlKinds())
+        if (k.kind == kind) return k.textCount;
+    return 0;
 }
 
 TControlDefinition ReadControlDefinition(ByteReader& r) {

@@ -29,6 +29,21 @@ private:
     HGDIOBJ old_;
 };
 
+// The gradient's colours as a palette, so that a display of 256 colours or fewer shows
+// them as far as it can instead of dithering each band.
+GdiObject GradientPalette(COLORREF start, COLORREF end) {
+    struct {
+        WORD version = 0x300;
+        WORD count = kGradientBands;
+        PALETTEENTRY entries[kGradientBands];
+    } palette{};
+    for (int band = 0; band < kGradientBands; ++band) {
+        const COLORREF c = GradientBandColour(start, end, band);
+        palette.entries[band] = PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0};
+    }
+    return GdiObject(CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette)));
+}
+
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
     FillRect(dc, &r, brush);
@@ -63,6 +78,8 @@ bool TfrmBackWindow::Create() {
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
     SetColor(ColourFromRecord(look.gradientStart));
+    const COLORREF start = ColourFromRecord(look.gradientStart), end = ColourFromRecord(look.gradientEnd);
+    if (start != end) palette_ = GradientPalette(start, end);
     if (!look.backgroundPicture.empty())
         picture_ = LoadPictureFile(Expand("%TempSetupDir%\\" + look.backgroundPicture));
     for (const TBackgroundItem& record : *ctx_.items) {
@@ -123,6 +140,21 @@ LRESULT TfrmBackWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM, bool& handled
     case WM_SIZE:
         InvalidateRect(Handle(), nullptr, FALSE);
         break;
+    case WM_QUERYNEWPALETTE:
+        if (!palette_) break;
+        RealizePaletteNow();
+        handled = true;
+        return TRUE;
+    case WM_PALETTECHANGED:
+        if (palette_ && reinterpret_cast<HWND>(wp) != Handle()) RealizePaletteNow();
+        break;
+    case WM_ACTIVATEAPP:
+        if (wp) {
+            // Another program may have taken the system palette meanwhile.
+            if (palette_) InvalidateRect(Handle(), nullptr, FALSE);
+            KeepWizardOnTop();
+        }
+        break;
     case WM_TIMER:
         if (wp == kEntranceTimer) {
             NextFrame();
@@ -138,6 +170,14 @@ LRESULT TfrmBackWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM, bool& handled
         break;
     }
     return 0;
+}
+
+void TfrmBackWindow::RealizePaletteNow() {
+    HDC dc = GetDC(Handle());
+    HPALETTE old = SelectPalette(dc, Palette(), FALSE);
+    if (RealizePalette(dc) > 0) InvalidateRect(Handle(), nullptr, FALSE);
+    SelectPalette(dc, old, FALSE);
+    ReleaseDC(Handle(), dc);
 }
 
 void TfrmBackWindow::KeepWizardOnTop() {
@@ -160,10 +200,16 @@ void TfrmBackWindow::Layout(HDC dc, int width, int height) {
             HGDIOBJ old = SelectObject(dc, item.font.Get());
             RECT calc{0, 0, 0, 0};
             DrawTextA(dc, item.text.c_str(), -1, &calc, DT_CALCRECT | DT_NOCLIP);
+            SIZE dot{};
+            GetTextExtentPoint32A(dc, ".", 1, &dot);
             SelectObject(dc, old);
             item.size = SIZE{calc.right, calc.bottom};
+            // The shadow lies half a "." down and right; what slides in is the text with room
+            // for its shadow and a "." beside it.
+            item.shadowOffset = (dot.cx + 1) / 2;
+            item.slide = SIZE{calc.right + item.shadowOffset + dot.cx, calc.bottom + item.shadowOffset};
         } else {
-            item.size = BitmapSize(static_cast<HBITMAP>(item.picture.Get()));
+            item.size = item.slide = BitmapSize(static_cast<HBITMAP>(item.picture.Get()));
             c.picture = true;
             c.skipped = !item.picture;
         }
@@ -190,7 +236,7 @@ void TfrmBackWindow::PaintBackdrop(HDC dc, int width, int height) {
             Fill(dc, RECT{0, 0, width, height}, start);
         } else {
             for (int band = 0; band < kGradientBands; ++band) {
-                const COLORREF colour = GradientBandColour(start, end, band);
+                const COLORREF colour = PALETTERGB(0, 0, 0) | GradientBandColour(start, end, band);
                 if (look.gradientDirection) {
                     const TSpan s = GradientBandSpan(band, height);
                     Fill(dc, RECT{0, s.from, width, s.to}, colour);
@@ -223,9 +269,7 @@ void TfrmBackWindow::PaintItem(HDC dc, const TItem& item, TPoint at) {
         HGDIOBJ old = SelectObject(dc, item.font.Get());
         SetBkMode(dc, TRANSPARENT);
         if (r.shadow) {
-            SIZE dot{};
-            GetTextExtentPoint32A(dc, ".", 1, &dot);
-            const int d = (dot.cx + 1) / 2;
+            const int d = item.shadowOffset;
             SetTextColor(dc, ColourFromRecord(r.shadowColor));
             RECT s{at.x + d, at.y + d, at.x + d + item.size.cx, at.y + d + item.size.cy};
             DrawTextA(dc, item.text.c_str(), -1, &s, DT_NOCLIP);
@@ -253,6 +297,14 @@ void TfrmBackWindow::FormPaint(HDC dc) {
     if (width <= 0 || height <= 0) return;
     GdiObject buffer(CreateCompatibleBitmap(dc, width, height));
     TMemoryDC mem(dc, static_cast<HBITMAP>(buffer.Get()));
+    // The bands are palette-relative colours, drawn through the palette in both contexts.
+    HPALETTE oldPalette = nullptr, oldMemoryPalette = nullptr;
+    if (palette_) {
+        oldPalette = SelectPalette(dc, Palette(), FALSE);
+        RealizePalette(dc);
+        oldMemoryPalette = SelectPalette(mem.Get(), Palette(), FALSE);
+        RealizePalette(mem.Get());
+    }
     Layout(mem.Get(), width, height);
     if (!shown_) {
         // The first paint starts the entrances, in package order.
@@ -267,6 +319,10 @@ void TfrmBackWindow::FormPaint(HDC dc) {
     if (entrance_ < items_.size() && frame_ < frames_.size())
         PaintItem(mem.Get(), items_[entrance_], frames_[frame_]);
     BitBlt(dc, 0, 0, width, height, mem.Get(), 0, 0, SRCCOPY);
+    if (palette_) {
+        SelectPalette(mem.Get(), oldMemoryPalette, FALSE);
+        SelectPalette(dc, oldPalette, FALSE);
+    }
 }
 
 void TfrmBackWindow::NextFrame() {
@@ -286,7 +342,7 @@ void TfrmBackWindow::NextFrame() {
         TItem& item = items_[entrance_];
         const bool skipped = !item.record->IsText() && !item.picture;
         if (!skipped && item.record->entrance >= 1 && item.record->entrance <= 8) {
-            frames_ = EntranceFrames(item.record->entrance, item.place, item.size.cx, item.size.cy,
+            frames_ = EntranceFrames(item.record->entrance, item.place, item.slide.cx, item.slide.cy,
                                      client.right, client.bottom);
             frame_ = 0;
             break;

@@ -40,6 +40,8 @@ public:
     // The wizard is about to go: nothing here refers to it any more.
     void DetachWizard();
     bool EntrancesDone() const { return entrance_ >= items_.size(); }
+    // The 64 gradient colours; none when the gradient's two colours are equal.
+    HPALETTE Palette() const { return static_cast<HPALETTE>(palette_.Get()); }
 
 protected:
     void FormCloseQuery(bool& canClose) override;
@@ -53,8 +55,10 @@ private:
         GdiObject font;    // text items
         GdiObject picture; // picture items; empty when the file is missing
         COLORREF colour = 0;
-        std::string text; // expanded for display
-        SIZE size{};
+        std::string text;     // expanded for display
+        SIZE size{};          // what its corner makes room for
+        SIZE slide{};         // what moves during its entrance
+        int shadowOffset = 0; // text items
         TPoint place;
         bool arrived = false;
     };
@@ -65,9 +69,11 @@ private:
     void PaintItem(HDC dc, const TItem& item, TPoint at);
     void NextFrame();
     void KeepWizardOnTop();
+    void RealizePaletteNow();
 
     TBackWindowContext ctx_;
     GdiObject picture_; // the background picture, when its file exists
+    GdiObject palette_;
     std::vector<TItem> items_;
     TfrmSetupMain* wizard_ = nullptr;
     bool shown_ = false;

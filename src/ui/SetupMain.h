@@ -38,6 +38,7 @@ public:
     void SetCaption(const std::string& caption) override { TForm::SetCaption(caption); }
     void SetApplicationTitle(const std::string& title) override;
     void RefreshBackground(const std::string& caption, bool repaint) override;
+    bool HasBackgroundWindow() const override { return backWindow_ != nullptr; }
     void FitClientSize(int width, int height) override;
     void FocusFirstControl(TWizardPanel& panel) override;
     bool AskYesNo(const std::string& text) override;

@@ -377,7 +377,9 @@ bool TWizard::CloseQuery() {
         }
         accept = finishRequested_ || view_->AskYesNo(ctx_.languages->Text(kMsgCloseWhileCopying));
     } else {
-        accept = (!currentDialogName_.empty() && currentDialogName_ == ctx_.lastPageName) ||
+        // Over a background window a hidden wizard shows no page to lose: its close is not asked.
+        accept = (view_->HasBackgroundWindow() && !view_->WizardVisible()) ||
+                 (!currentDialogName_.empty() && currentDialogName_ == ctx_.lastPageName) ||
                  finishRequested_ || view_->AskYesNo(ctx_.languages->Text(kMsgCloseSetup));
     }
     if (!accept) return false;
@@ -396,7 +398,9 @@ bool TWizard::CloseQuery() {
     // A download in progress holds the program in its wait; the accepted close ends it
     // (its partial file is removed) so that the application can terminate.
     if (ctx_.internet) ctx_.internet->AbortDownload();
-    if (currentDialog_) ctx_.interpreter->RunScript(currentDialog_->leaveScript);
+    // A background window's close runs the close script only, not the page's leave script.
+    if (currentDialog_ && !view_->HasBackgroundWindow())
+        ctx_.interpreter->RunScript(currentDialog_->leaveScript);
     if (VariableValue("%DoReboot%") == "1" && finishRequested_) view_->RestartComputer();
     view_->TerminateApplication();
     return true;

@@ -41,6 +41,8 @@ public:
         (void)caption;
         (void)repaint;
     }
+    // A background window behind the wizard takes the close request of the whole setup.
+    virtual bool HasBackgroundWindow() const { return false; }
     // Sets the client size when it differs and centres the wizard on the screen.
     virtual void FitClientSize(int width, int height) = 0;
     virtual void FocusFirstControl(TWizardPanel& panel) = 0;

@@ -137,9 +137,10 @@ std::string IconKind(HWND box) {
 
 } // namespace
 
-SetupProcess::SetupProcess(const std::string& exe, const std::string& tempFolder) {
+SetupProcess::SetupProcess(const std::string& exe, const std::string& tempFolder,
+                           const std::string& arguments) {
     std::vector<char> env = EnvironmentWithTemp(tempFolder);
-    std::string cmd = "\"" + exe + "\"";
+    std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

@@ -20,8 +20,8 @@ struct SeenMessageBox {
 // a person would: its windows, its message boxes and its exit code.
 class SetupProcess {
 public:
-    // Starts `exe` with TEMP and TMP set to `tempFolder`.
-    SetupProcess(const std::string& exe, const std::string& tempFolder);
+    // Starts `exe` with TEMP and TMP set to `tempFolder`, `arguments` after its name.
+    SetupProcess(const std::string& exe, const std::string& tempFolder, const std::string& arguments = "");
     ~SetupProcess();
     SetupProcess(const SetupProcess&) = delete;
     SetupProcess& operator=(const SetupProcess&) = delete;

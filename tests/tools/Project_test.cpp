@@ -129,6 +129,39 @@ TEST_F(ProjectTest, LeftOutFieldsTakeTheirDefaultsAndLanguagesOnlyTheirChanges) 
     EXPECT_NE(p.files[0].memberId, p.files[1].memberId);
 }
 
+TEST_F(ProjectTest, ControlKindsAndRolesAreWrittenByNameAndReadByNameOrNumber) {
+    std::string path = Write("named.toml", R"([[dialogs]]
+name = "Folder"
+
+    [[dialogs.controls]]
+    kind = "TextBox"
+    role = "InstallDir"
+
+    [[dialogs.controls]]
+    kind = 3
+    role = 13
+)");
+    TProject project;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(cvn::project::ReadProject(path, project, errors)) << errors[0];
+    const auto& controls = project.package.dialogs.at(0).controls;
+    ASSERT_EQ(controls.size(), 2u);
+    EXPECT_EQ(controls[0].kind, 2);
+    EXPECT_EQ(controls[0].role, 7);
+    EXPECT_EQ(controls[1].kind, 3);
+    EXPECT_EQ(controls[1].role, 13);
+
+    const std::string text = cvn::project::WriteProject(project);
+    EXPECT_NE(text.find("kind = 'TextBox'\n    role = 'InstallDir'"), std::string::npos) << text;
+    EXPECT_NE(text.find("kind = 'Button'\n    role = 'Status'"), std::string::npos) << text;
+
+    path = Write("unknown.toml", "[[dialogs]]\nname = \"A\"\n[[dialogs.controls]]\nkind = \"Knob\"\n");
+    errors.clear();
+    EXPECT_FALSE(cvn::project::ReadProject(path, project, errors));
+    EXPECT_EQ(errors, std::vector<std::string>{
+                          path + ":4: dialogs[0].controls[0].kind: unknown control kind \"Knob\""});
+}
+
 TEST(ScriptTextTest, BlocksGetTheirLabelsAndReadBackIndented) {
     std::vector<cvn::project::TTextError> errors;
     TScript script;

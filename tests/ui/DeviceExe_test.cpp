@@ -2,10 +2,10 @@
 // the system folder (its device a folder), the stand-in application manager where the
 // synchronisation software registers it, and a Palm desktop set up in the registry.
 #include "BuildFiles_win.h"
+#include "DeviceStandIns_win.h"
 #include "app/SetupProcess_win.h"
 #include "app/TestPackage.h"
 
-#include "core/ByteWriter.h"
 #include "package/StatementCodes.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +17,8 @@ using SC = StatementCommand;
 
 namespace {
 
-constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAPPMGR.EXE";
-
 TScriptStatement St(SC code, std::array<std::string, 5> params) {
     return {uint8_t(code), std::move(params), ""};
-}
-
-std::string SystemFolder() {
-    char dir[MAX_PATH] = {};
-    GetSystemDirectoryA(dir, MAX_PATH);
-    return dir;
 }
 
 std::string Hex(const std::string& bytes) {
@@ -46,19 +38,6 @@ std::string Utf16(const std::string& ascii) {
     return out + std::string(2, '\0');
 }
 
-void DeleteTree(HKEY root, const std::string& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-    char name[256];
-    for (;;) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(k, 0, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DeleteTree(k, name);
-    }
-    RegCloseKey(k);
-    RegDeleteKeyA(root, key.c_str());
-}
-
 class DeviceExe : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -74,17 +53,14 @@ protected:
         SetEnvironmentVariableA("CVN_TEST_DEVICE", device.c_str());
         pkg.package.Settings().defaultInstallDir = target;
         pkg.package.flags.writeUninstallData = 0;
-        rapiInSystem = SystemFolder() + "\\rapi.dll";
     }
     void TearDown() override {
-        DeleteFileA(rapiInSystem.c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPaths);
+        RemoveRapiLibrary();
+        UnregisterAppManager();
         RemoveTree(folder);
     }
 
-    void InstallStandInLibrary() {
-        ASSERT_TRUE(CopyFileA(BuildFile("testing/rapi/rapi.dll").c_str(), rapiInSystem.c_str(), FALSE));
-    }
+    void InstallStandInLibrary() { ASSERT_TRUE(InstallRapiLibrary()); }
 
     TFileRecord& AddFile(int32_t id, const std::string& name, const std::string& dir,
                          const std::string& content, const std::string& components = "") {
@@ -118,7 +94,7 @@ protected:
         return setup.WaitForExit(timeout);
     }
 
-    std::string stub, folder, temp, target, device, rapiInSystem;
+    std::string stub, folder, temp, target, device;
     std::string expectedBox, shownBox;
     TestPackage pkg;
 };
@@ -126,16 +102,7 @@ protected:
 } // namespace
 
 TEST_F(DeviceExe, OnlyTheSelectedDeviceApplicationReachesTheManagerAndItsCarrierFilesGoAfterwards) {
-    const std::string manager = BuildFile("testing/appmgr/CEAPPMGR.exe");
-    const std::string calls = manager.substr(0, manager.find_last_of('\\')) + "\\calls.txt";
-    DeleteFileA(calls.c_str());
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(manager.c_str()),
-                   DWORD(manager.size() + 1));
-    RegCloseKey(key);
+    const std::string calls = RegisterAppManager();
 
     pkg.package.flags.removeDeviceFiles = 1;
     pkg.package.Settings().description = "Tide tables";
@@ -204,7 +171,7 @@ TEST_F(DeviceExe, AScriptReadsTheDeviceAndWritesReadsAndDeletesADeviceFile) {
 }
 
 TEST_F(DeviceExe, WithoutTheRemoteApiLibraryTheDeviceCommandsGiveTheirNotConnectedAnswers) {
-    DeleteFileA(rapiInSystem.c_str());
+    RemoveRapiLibrary();
     pkg.package.eventScripts[0] = {
         St(SC::scAssign, {"%ErrorCode%", "0", ""}),
         St(SC::scDeviceConnected, {"%Present%"}),
@@ -225,53 +192,14 @@ protected:
     void SetUp() override {
         DeviceExe::SetUp();
         palm = folder + "\\palm";
-        for (const std::string& dir : {palm, palm + "\\AnnL", palm + "\\BobK"})
-            CreateDirectoryA(dir.c_str(), nullptr);
-        SetText("Core", "Path", palm);
-        SetText("Core", "HotSyncPath", palm + "\\HotSync.exe");
-        SetText("Preferences", "LastUserName", "Ann");
-        HKEY k = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Palm Computing\\Pilot Desktop\\HotSync Manager", 0,
-                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        RegCloseKey(k);
-        ByteWriter w;
-        w.U8(2);
-        w.Bytes(std::string(12, '\0'));
-        for (auto [id, name, dir, last] :
-             {std::tuple{3, "Ann", "AnnL", false}, std::tuple{7, "Bob", "BobK", true}}) {
-            w.U16(uint16_t(id));
-            w.U16(0);
-            w.U8(uint8_t(std::string(name).size()));
-            w.Bytes(std::string(name));
-            w.U8(uint8_t(std::string(dir).size()));
-            w.Bytes(std::string(dir));
-            w.U8(0);
-            if (!last) w.Bytes(std::string("\x00\x07\x01\x02\x01\x80", 6));
-        }
-        ASSERT_TRUE(WriteBytes(palm + "\\users.dat", w.Data().data(), w.Data().size()));
+        ASSERT_TRUE(SetUpPalmDesktop(palm));
     }
     void TearDown() override {
-        DeleteTree(HKEY_CURRENT_USER, "Software\\Palm Computing");
+        RemovePalmDesktop();
         DeviceExe::TearDown();
     }
-    static void SetText(const std::string& sub, const char* name, const std::string& value) {
-        HKEY k = nullptr;
-        const std::string key = "Software\\Palm Computing\\Pilot Desktop\\" + sub;
-        RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       DWORD(value.size() + 1));
-        RegCloseKey(k);
-    }
     static std::optional<DWORD> Number(const std::string& sub, const char* name) {
-        DWORD value = 0, size = sizeof value, type = 0;
-        const std::string key = "Software\\Palm Computing\\Pilot Desktop\\" + sub;
-        HKEY k = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-            return std::nullopt;
-        const LONG rc = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-        RegCloseKey(k);
-        if (rc != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
-        return value;
+        return PalmNumber(sub, name);
     }
     std::string palm;
 };

@@ -99,6 +99,7 @@ public:
     void SetBusyCursor(bool) override {}
     void ShowWizard(bool show) override { visible = show; }
     bool WizardVisible() const override { return visible; }
+    bool HasBackgroundWindow() const override { return background; }
     void SetCaption(const std::string& text) override { caption = text; }
     void SetApplicationTitle(const std::string&) override {}
     void FitClientSize(int, int) override {}
@@ -158,6 +159,7 @@ public:
     std::string caption;
     bool answerYes = false;
     bool visible = false;
+    bool background = false; // a background window behind the wizard
     bool terminated = false;
     bool restarted = false;
     bool secondaryCancelled = false;

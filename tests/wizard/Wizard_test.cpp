@@ -209,6 +209,24 @@ TEST_F(Wizard, ClosingAsksBeforeTheLastPageOnlyAndRestartsOnlyAfterFinish) {
     EXPECT_EQ(w.CurrentDialogName(), "Two");
 }
 
+TEST_F(Wizard, OverABackgroundWindowAHiddenWizardClosesWithoutAsking) {
+    package.dialogs = {Dialog("One"), Dialog("Two")};
+    package.dialogs[0].leaveScript = Mark("leave");
+    package.eventScripts[3] = Mark("close");
+    Set("%Log%", "");
+    view.background = true;
+    TWizard& w = Start();
+    EXPECT_FALSE(w.CloseQuery()); // a page on the screen: asked, and the user says No
+    EXPECT_EQ(view.questions.size(), 1u);
+
+    w.ShowDialog(""); // no page: the wizard is hidden, the background stays
+    ASSERT_FALSE(view.visible);
+    EXPECT_TRUE(w.CloseQuery());
+    EXPECT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(Var("%Log%"), "close "); // the page's leave script does not run
+    EXPECT_TRUE(view.terminated);
+}
+
 TEST_F(Wizard, FinishSetupWithRebootRestartsAfterTheCloseScript) {
     package.dialogs = {Dialog("One"), Dialog("Two")};
     Start();

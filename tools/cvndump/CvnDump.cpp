@@ -9,8 +9,9 @@
 // unreadable file, 2 damaged package (the reason goes to stderr).
 //
 // With --project the package is written back as a project: FOLDER/project.toml
-// and the main archive's members in FOLDER/files; packing that project again
-// gives the same package bytes.
+// and the members of its archives (inside the executable, in volume files beside
+// it, or a component's own) in FOLDER/files; packing that project again gives the
+// same package bytes and volume files.
 
 #include "PackageJson.h"
 #include "Project.h"
@@ -18,10 +19,14 @@
 
 #include "core/Stream.h"
 #include "package/PackageReader.h"
+#include "package/CVNZipWriter.h"
 #include "package/SetupCVNZip.h"
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
 #include <set>
 
 #include <algorithm>
@@ -95,46 +100,159 @@ std::string MemberName(const cvn::TPackage& p, int32_t id, std::set<std::string>
     return path;
 }
 
+std::vector<uint64_t> FileSizes(const std::vector<std::string>& paths) {
+    std::vector<uint64_t> sizes;
+    std::error_code ec;
+    for (const std::string& p : paths)
+        sizes.push_back(std::filesystem::file_size(p, ec));
+    return sizes;
+}
+
+bool SameBytes(const std::string& a, const std::string& b) {
+    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    return fa && fb &&
+           std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
+}
+
+// The volume size that splits the members into the same volumes again. The package
+// does not record it, so the members are packed again: the writer fills each volume
+// greedily, so a larger size never gives a shorter run of volume sizes, and the
+// smallest size giving the same run is found by halving the range.
+std::optional<uint64_t> FindVolumeSize(const std::vector<std::string>& volumes,
+                                       const std::vector<cvn::project::TArchiveMember>& members,
+                                       const std::string& folder) {
+    namespace fs = std::filesystem;
+    const std::vector<uint64_t> wanted = FileSizes(volumes);
+    const std::string replay = (fs::path(folder) / "volume-check.exe").string();
+    std::vector<std::string> made;
+    auto pack = [&](uint64_t size) -> std::optional<std::vector<uint64_t>> {
+        for (const std::string& p : made)
+            std::remove(p.c_str());
+        cvn::TCVNZipWriter zip;
+        if (!zip.CreateVolumes(replay, size)) return std::nullopt;
+        for (const cvn::project::TArchiveMember& m : members) {
+            auto in = cvn::FileInputStream::Open((fs::path(folder) / fs::u8path(m.file)).string());
+            if (!in || !zip.AddMember(m.id, int32_t(m.date), *in)) return std::nullopt;
+        }
+        if (!zip.Finish()) return std::nullopt;
+        made = zip.VolumePaths();
+        return FileSizes(made);
+    };
+    uint64_t low = cvn::TCVNZipWriter::kMinVolumeSize, high = 0;
+    for (uint64_t s : wanted)
+        high = std::max(high, s);
+    // A volume ends early at most by a whole block that did not fit.
+    high = std::max(high, low) + 70 * 1024;
+    std::optional<uint64_t> found;
+    while (low <= high) {
+        uint64_t mid = low + (high - low) / 2;
+        std::optional<std::vector<uint64_t>> got = pack(mid);
+        if (!got) break;
+        if (*got == wanted) {
+            found = mid;
+            high = mid - 1;
+        } else if (*got < wanted) {
+            low = mid + 1;
+        } else {
+            high = mid - 1;
+        }
+    }
+    bool same = false;
+    if (found && pack(*found) && made.size() == volumes.size()) {
+        same = true;
+        for (size_t i = 0; i < made.size(); ++i)
+            same = same && SameBytes(made[i], volumes[i]);
+    }
+    for (const std::string& p : made)
+        std::remove(p.c_str());
+    return same ? found : std::nullopt;
+}
+
+// Extracts one archive's members into FOLDER/files, adding them to `members`.
+int ExtractMembers(cvn::TSetupCVNZip& zip, const std::function<bool()>& pass, const std::string& folder,
+                   const std::string& path, const cvn::TPackage& package, std::set<std::string>& used,
+                   std::vector<cvn::project::TArchiveMember>& members) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    zip.OnRestoreFile.Bind([&](int32_t id, std::string& target, bool& extract, int32_t date, int32_t&) {
+        std::string name = MemberName(package, id, used);
+        fs::create_directories((fs::path(folder) / fs::u8path(name)).parent_path(), ec);
+        target = (fs::path(folder) / fs::u8path(name)).string();
+        extract = true;
+        members.push_back({id, name, uint32_t(date)});
+    });
+    try {
+        if (!pass()) {
+            std::fprintf(stderr, "cvndump: %s: the archive could not be read\n", path.c_str());
+            return 2;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cvndump: %s: %s\n", path.c_str(), e.what());
+        return 2;
+    }
+    return 0;
+}
+
 int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::InputStream& stream,
                        const cvn::TPackage& package, const cvn::TPackageLayout& layout) {
     namespace fs = std::filesystem;
-    std::vector<cvn::project::TArchiveMember> members;
-    if (layout.MainArchiveInVolumes() || !package.components.empty()) {
-        for (const cvn::TComponentRecord& c : package.components)
-            if (c.archiveSize > 0) {
-                std::fprintf(stderr, "cvndump: %s: component archives are not written back as a project\n",
-                             path.c_str());
-                return 1;
-            }
-        if (layout.MainArchiveInVolumes()) {
-            std::fprintf(stderr, "cvndump: %s: volume archives are not written back as a project\n",
-                         path.c_str());
-            return 1;
-        }
-    }
+    cvn::project::TProject project;
+    project.package = package;
     std::error_code ec;
     fs::create_directories(fs::path(folder) / "files", ec);
-    if (package.progress.mainArchiveSize > 0) {
-        std::set<std::string> used;
-        cvn::TSetupCVNZip zip;
-        zip.OnRestoreFile.Bind([&](int32_t id, std::string& target, bool& extract, int32_t date, int32_t&) {
-            std::string name = MemberName(package, id, used);
-            fs::create_directories((fs::path(folder) / name).parent_path(), ec);
-            target = (fs::path(folder) / name).string();
-            extract = true;
-            members.push_back({id, name, uint32_t(date)});
-        });
-        try {
-            if (!stream.Seek(layout.archiveOffset) || !zip.ExtractFromStream(stream, folder, path)) {
-                std::fprintf(stderr, "cvndump: %s: the archive could not be read\n", path.c_str());
-                return 2;
-            }
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "cvndump: %s: %s\n", path.c_str(), e.what());
-            return 2;
+    std::set<std::string> used;
+    int rc = 0;
+    if (layout.MainArchiveInVolumes()) {
+        // Volume files are named after the setup program: .001, .002, ...
+        std::string stem = path;
+        if (size_t dot = stem.find_last_of("./\\"); dot != std::string::npos && stem[dot] == '.')
+            stem.resize(dot);
+        std::vector<std::string> volumes;
+        for (int i = 1; i <= 999; ++i) {
+            char ext[8];
+            std::snprintf(ext, sizeof ext, ".%03d", i);
+            if (!fs::exists(stem + ext, ec)) break;
+            volumes.push_back(stem + ext);
         }
+        if (volumes.empty()) {
+            std::fprintf(stderr, "cvndump: %s: the volume file %s.001 is missing\n", path.c_str(),
+                         stem.c_str());
+            return 1;
+        }
+        cvn::TSetupCVNZip zip;
+        rc = ExtractMembers(
+            zip, [&] { return zip.ExtractFromFile(volumes.front(), folder); }, folder, path, package, used,
+            project.members);
+        if (rc) return rc;
+        std::optional<uint64_t> size = FindVolumeSize(volumes, project.members, folder);
+        if (!size) {
+            std::fprintf(stderr, "cvndump: %s: no volume size packs these volumes again\n", path.c_str());
+            return 1;
+        }
+        project.volumeSize = *size;
+    } else if (package.progress.mainArchiveSize > 0) {
+        cvn::TSetupCVNZip zip;
+        rc = ExtractMembers(
+            zip,
+            [&] { return stream.Seek(layout.archiveOffset) && zip.ExtractFromStream(stream, folder, path); },
+            folder, path, package, used, project.members);
+        if (rc) return rc;
     }
-    std::string text = cvn::project::WriteProject(package, members, {});
+    project.componentMembers.resize(package.components.size());
+    for (size_t i = 0; i < package.components.size(); ++i) {
+        const cvn::TComponentRecord& c = package.components[i];
+        if (c.archiveSize <= 0) continue;
+        cvn::TSetupCVNZip zip;
+        rc = ExtractMembers(
+            zip,
+            [&] {
+                return stream.Seek(uint64_t(c.archiveOffset)) && zip.ExtractFromStream(stream, folder, path);
+            },
+            folder, path, package, used, project.componentMembers[i]);
+        if (rc) return rc;
+    }
+    std::string text = cvn::project::WriteProject(project);
     std::ofstream out(fs::path(folder) / "project.toml", std::ios::binary | std::ios::trunc);
     out << text;
     out.close();

@@ -2,7 +2,7 @@
 // JSON package description.
 //
 //   cvnpack --stub STUB.exe --out SETUP.exe [--uninstaller FILE] PROJECT.toml|DESCRIPTION.json
-//   cvnpack --statements        prints the script reference (Markdown)
+//   cvnpack --statements        prints the script and control reference (Markdown)
 //
 // A project's mistakes are all reported as "file:line: message", and then nothing
 // is written. docs/authoring.md describes the project file.
@@ -20,6 +20,7 @@
 #include "Project.h"
 
 #include "package/CVNZipWriter.h"
+#include "package/ControlNames.h"
 #include "package/PackageWriter.h"
 #include "package/StatementCodes.h"
 
@@ -137,6 +138,25 @@ std::vector<uint8_t> MemoryArchive(std::vector<Member>& members, const std::stri
     return zip.TakeData();
 }
 
+// The main archive: inside the executable, or with a volume size in volume files
+// named after the setup program.
+void MainArchive(std::vector<Member>& members, const std::string& header, uint64_t volumeSize,
+                 const std::string& outPath, cvn::TArchiveParts& parts) {
+    if (volumeSize == 0) {
+        parts.mainArchive = MemoryArchive(members, header);
+        return;
+    }
+    cvn::TCVNZipWriter zip;
+    if (!zip.CreateVolumes(outPath, volumeSize, header)) Fail("archive: " + zip.Error());
+    AddMembers(zip, members);
+    if (!zip.Finish()) Fail("archive: " + zip.Error());
+    parts.mainArchiveInVolumes = true;
+    for (const std::string& vol : zip.VolumePaths()) {
+        struct stat st {};
+        if (stat(vol.c_str(), &st) == 0) parts.volumeArchiveSize += uint64_t(st.st_size);
+    }
+}
+
 bool IsUninstallerRecord(const cvn::TFileRecord& f) {
     const std::string& name = f.entry.sourceName;
     const size_t cut = name.find_last_of("\\/:");
@@ -199,15 +219,23 @@ void PrintStatements() {
         std::string params = s.params.empty() ? "none" : std::string(s.params);
         std::printf("| %d | `%s` | %s |\n", int(s.code), std::string(s.name).c_str(), params.c_str());
     }
+    std::printf("\n#### Control kinds\n\n| Number | `kind` | Texts stored |\n|---|---|---|\n");
+    for (const cvn::TControlKindInfo& k : cvn::ControlKinds())
+        std::printf("| %d | `%s` | %d |\n", int(k.kind), std::string(k.name).c_str(), k.textCount);
+    std::printf("\n#### Content roles\n\n| Number | `role` | Shows |\n|---|---|---|\n");
+    for (const cvn::TControlRoleInfo& r : cvn::ControlRoles())
+        std::printf("| %d | `%s` | %s |\n", int(r.role), std::string(r.name).c_str(),
+                    std::string(r.content).c_str());
 }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// A project file: the model and the main archive's members.
-void PackProject(const std::string& path, cvn::TPackage& package, cvn::TArchiveParts& parts,
-                 std::vector<Member>& allMembers, const std::string& uninstaller, bool uninstallerNamed) {
+// A project file: the model and what goes into its archives.
+void PackProject(const std::string& path, const std::string& outPath, cvn::TPackage& package,
+                 cvn::TArchiveParts& parts, std::vector<Member>& allMembers, const std::string& uninstaller,
+                 bool uninstallerNamed) {
     cvn::project::TProject project;
     std::vector<std::string> errors;
     if (!cvn::project::ReadProject(path, project, errors)) {
@@ -217,13 +245,24 @@ void PackProject(const std::string& path, cvn::TPackage& package, cvn::TArchiveP
         Fail(all);
     }
     package = std::move(project.package);
-    for (const cvn::project::TArchiveMember& m : project.members)
-        allMembers.push_back({m.id, m.file, m.date ? m.date : DosDateOf(m.file), 0});
-    AddUninstaller(package, allMembers, uninstaller, uninstallerNamed);
-    if (allMembers.empty()) return;
-    parts.mainArchive = MemoryArchive(allMembers, project.headerText.empty()
-                                                      ? std::string(cvn::TCVNZipWriter::kDefaultHeaderText)
-                                                      : project.headerText);
+    const std::string header =
+        project.headerText.empty() ? std::string(cvn::TCVNZipWriter::kDefaultHeaderText) : project.headerText;
+    auto membersOf = [](const std::vector<cvn::project::TArchiveMember>& list) {
+        std::vector<Member> members;
+        for (const cvn::project::TArchiveMember& m : list)
+            members.push_back({m.id, m.file, m.date ? m.date : DosDateOf(m.file), 0});
+        return members;
+    };
+    std::vector<Member> mainMembers = membersOf(project.members);
+    AddUninstaller(package, mainMembers, uninstaller, uninstallerNamed);
+    if (!mainMembers.empty()) MainArchive(mainMembers, header, project.volumeSize, outPath, parts);
+    allMembers = mainMembers;
+    for (const auto& list : project.componentMembers) {
+        std::vector<Member> members = membersOf(list);
+        parts.componentArchives.push_back(members.empty() ? std::vector<uint8_t>()
+                                                          : MemoryArchive(members, header));
+        allMembers.insert(allMembers.end(), members.begin(), members.end());
+    }
 }
 
 } // namespace
@@ -253,7 +292,7 @@ int main(int argc, char** argv) {
             cvn::TPackage package;
             cvn::TArchiveParts parts;
             std::vector<Member> members;
-            PackProject(descPath, package, parts, members,
+            PackProject(descPath, outPath, package, parts, members,
                         uninstallerPath.empty() ? FolderOf(stubPath) + "cvnuninst.exe" : uninstallerPath,
                         !uninstallerPath.empty());
             FillFileFacts(package, members);
@@ -297,20 +336,7 @@ int main(int argc, char** argv) {
                                uninstallerPath.empty() ? FolderOf(stubPath) + "cvnuninst.exe"
                                                        : uninstallerPath,
                                !uninstallerPath.empty());
-                if (volumeSize > 0) {
-                    cvn::TCVNZipWriter zip;
-                    if (!zip.CreateVolumes(outPath, uint64_t(volumeSize), header))
-                        Fail("archive: " + zip.Error());
-                    AddMembers(zip, members);
-                    if (!zip.Finish()) Fail("archive: " + zip.Error());
-                    parts.mainArchiveInVolumes = true;
-                    for (const std::string& vol : zip.VolumePaths()) {
-                        struct stat st {};
-                        if (stat(vol.c_str(), &st) == 0) parts.volumeArchiveSize += uint64_t(st.st_size);
-                    }
-                } else {
-                    parts.mainArchive = MemoryArchive(members, header);
-                }
+                MainArchive(members, header, volumeSize > 0 ? uint64_t(volumeSize) : 0, outPath, parts);
                 allMembers.insert(allMembers.end(), members.begin(), members.end());
             }
             if (const Value* comps = archives->Find("components")) {

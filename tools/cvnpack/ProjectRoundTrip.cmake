@@ -6,6 +6,34 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/stub.exe "MZ stand-in for the setup program\n")
 file(GLOB projects ${EXAMPLES}/*/project.toml)
+
+# A project with its main archive in volume files and a component's own archive; the
+# big member does not compress and spreads over three volumes.
+file(MAKE_DIRECTORY ${WORK}/source/volumes)
+string(RANDOM LENGTH 150000 RANDOM_SEED 15 big)
+file(WRITE ${WORK}/source/volumes/big.bin "${big}")
+file(WRITE ${WORK}/source/volumes/extra.txt "the component's own file\n")
+file(WRITE ${WORK}/source/volumes/project.toml [=[
+[product.settings]
+softwareName = 'Archives'
+
+[[components]]
+name = 'Extra'
+
+[[files]]
+memberId = 0
+entry = { sourceName = 'big.bin', targetDir = '%InstallDir%' }
+
+[[files]]
+memberId = 1
+entry = { sourceName = 'extra.txt', targetDir = '%InstallDir%', components = 'Extra' }
+
+[archive]
+volumeSize = 70000
+members = [ { id = 0, file = 'big.bin', date = 1234567 } ]
+components = [ { component = 'Extra', members = [ { id = 1, file = 'extra.txt', date = 7654321 } ] } ]
+]=])
+list(APPEND projects ${WORK}/source/volumes/project.toml)
 list(APPEND projects ${JSON_EXAMPLE})
 if(NOT projects)
   message(FATAL_ERROR "no example projects in ${EXAMPLES}")
@@ -33,4 +61,13 @@ foreach(project ${projects})
   if(NOT first STREQUAL second)
     message(FATAL_ERROR "${name}: the package packed from the written-back project differs")
   endif()
+  file(GLOB volumes ${WORK}/${name}.0??)
+  foreach(volume ${volumes})
+    string(REGEX REPLACE "\\.(0..)$" "-again.\\1" again ${volume})
+    file(SHA256 ${volume} first)
+    file(SHA256 ${again} second)
+    if(NOT first STREQUAL second)
+      message(FATAL_ERROR "${name}: volume ${volume} packed from the written-back project differs")
+    endif()
+  endforeach()
 endforeach()

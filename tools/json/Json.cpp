@@ -1,5 +1,7 @@
 #include "Json.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -99,6 +101,7 @@ void PrintString(std::string& out, const std::string& s) {
 }
 
 void PrintNumber(std::string& out, double n) {
+    if (n == 0) n = 0; // -0 prints as 0, the number a reader gets back
     char buf[32];
     if (std::nearbyint(n) == n && std::fabs(n) < 1e15)
         std::snprintf(buf, sizeof buf, "%.0f", n);
@@ -168,280 +171,97 @@ void PrintValue(std::string& out, const Value& v, int indent) {
     }
 }
 
-class Parser {
+// Builds Values from nlohmann's SAX events. Its texts are UTF-8; each code point up to
+// 0xFF becomes the byte of that number, so \u00E9 and a UTF-8 "é" both read as 0xE9.
+class Builder final : public nlohmann::json_sax<nlohmann::json> {
 public:
-    explicit Parser(std::string_view text) : s_(text) {}
+    std::optional<Value> root;
+    std::string error;
 
-    std::optional<Value> Document(std::string& error) {
-        std::optional<Value> v = ParseValue(0);
-        if (v) {
-            SkipSpace();
-            if (pos_ != s_.size()) Error("unexpected text after the document");
-        }
-        if (!error_.empty()) {
-            error = error_;
-            return std::nullopt;
-        }
-        return v;
+    bool null() override { return Add(Value()); }
+    bool boolean(bool b) override { return Add(Value::Boolean(b)); }
+    bool number_integer(number_integer_t n) override { return Add(Value::Number(double(n))); }
+    bool number_unsigned(number_unsigned_t n) override { return Add(Value::Number(double(n))); }
+    bool number_float(number_float_t n, const string_t&) override { return Add(Value::Number(n)); }
+    bool string(string_t& s) override {
+        std::optional<std::string> bytes = Bytes(s);
+        return bytes && Add(Value::Text(std::move(*bytes)));
+    }
+    bool binary(binary_t&) override { return Fail("binary values are not JSON"); }
+    bool start_object(std::size_t) override { return Open(Value::MakeObject()); }
+    bool key(string_t& k) override {
+        std::optional<std::string> bytes = Bytes(k);
+        if (!bytes) return false;
+        if (open_.back()->Find(*bytes)) return Fail("duplicate key \"" + *bytes + "\"");
+        key_ = std::move(*bytes);
+        return true;
+    }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(Value::MakeArray()); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+        // "[json.exception.parse_error.101] parse error at line 1, column 6: ..." without its tag.
+        std::string what = e.what();
+        size_t at = what.find("line ");
+        return Fail(at == std::string::npos ? what : what.substr(at));
     }
 
 private:
-    static constexpr int kMaxDepth = 200;
+    static constexpr size_t kMaxDepth = 200;
 
-    void Error(const std::string& what) {
-        if (!error_.empty()) return;
-        size_t line = 1, col = 1;
-        for (size_t i = 0; i < pos_ && i < s_.size(); ++i) {
-            if (s_[i] == '\n') {
-                ++line;
-                col = 1;
-            } else {
-                ++col;
-            }
-        }
-        error_ = "line " + std::to_string(line) + ", column " + std::to_string(col) + ": " + what;
+    bool Fail(const std::string& what) {
+        if (error.empty()) error = what;
+        return false;
     }
 
-    void SkipSpace() {
-        while (pos_ < s_.size() &&
-               (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\n' || s_[pos_] == '\r'))
-            ++pos_;
-    }
-
-    bool Literal(std::string_view word) {
-        if (s_.substr(pos_, word.size()) != word) return false;
-        pos_ += word.size();
-        return true;
-    }
-
-    std::optional<Value> ParseValue(int depth) {
-        if (depth > kMaxDepth) {
-            Error("nesting too deep");
-            return std::nullopt;
-        }
-        SkipSpace();
-        if (pos_ >= s_.size()) {
-            Error("unexpected end of the document");
-            return std::nullopt;
-        }
-        char c = s_[pos_];
-        if (c == '{') return ParseObject(depth);
-        if (c == '[') return ParseArray(depth);
-        if (c == '"') {
-            std::string text;
-            if (!ParseString(text)) return std::nullopt;
-            return Value::Text(std::move(text));
-        }
-        if (Literal("true")) return Value::Boolean(true);
-        if (Literal("false")) return Value::Boolean(false);
-        if (Literal("null")) return Value();
-        if (c == '-' || (c >= '0' && c <= '9')) return ParseNumber();
-        Error(std::string("unexpected character '") + c + "'");
-        return std::nullopt;
-    }
-
-    std::optional<Value> ParseNumber() {
-        size_t start = pos_;
-        if (s_[pos_] == '-') ++pos_;
-        auto digits = [&] {
-            size_t from = pos_;
-            while (pos_ < s_.size() && s_[pos_] >= '0' && s_[pos_] <= '9')
-                ++pos_;
-            return pos_ > from;
-        };
-        bool ok = digits();
-        if (ok && pos_ < s_.size() && s_[pos_] == '.') {
-            ++pos_;
-            ok = digits();
-        }
-        if (ok && pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
-            ++pos_;
-            if (pos_ < s_.size() && (s_[pos_] == '+' || s_[pos_] == '-')) ++pos_;
-            ok = digits();
-        }
-        if (!ok) {
-            Error("malformed number");
-            return std::nullopt;
-        }
-        std::string text(s_.substr(start, pos_ - start));
-        return Value::Number(std::strtod(text.c_str(), nullptr));
-    }
-
-    bool Hex4(uint32_t& out) {
-        if (pos_ + 4 > s_.size()) return false;
-        out = 0;
-        for (int i = 0; i < 4; ++i) {
-            char c = s_[pos_++];
-            out <<= 4;
-            if (c >= '0' && c <= '9')
-                out |= uint32_t(c - '0');
-            else if (c >= 'a' && c <= 'f')
-                out |= uint32_t(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F')
-                out |= uint32_t(c - 'A' + 10);
-            else
-                return false;
-        }
-        return true;
-    }
-
-    // One UTF-8 sequence starting at pos_; false when malformed.
-    bool Utf8(uint32_t& cp) {
-        unsigned char c = static_cast<unsigned char>(s_[pos_]);
-        int extra = c >= 0xF8 ? -1 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
-        if (extra < 0 || s_.size() - pos_ <= size_t(extra)) return false;
-        cp = c & (0x3F >> extra);
-        for (int i = 1; i <= extra; ++i) {
-            unsigned char d = static_cast<unsigned char>(s_[pos_ + size_t(i)]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = cp << 6 | (d & 0x3F);
-        }
-        pos_ += size_t(extra) + 1;
-        return true;
-    }
-
-    bool ParseString(std::string& out) {
-        ++pos_; // opening quote
-        while (true) {
-            if (pos_ >= s_.size()) {
-                Error("unterminated string");
-                return false;
-            }
-            unsigned char c = static_cast<unsigned char>(s_[pos_]);
-            if (c == '"') {
-                ++pos_;
-                return true;
-            }
-            if (c < 0x20) {
-                Error("control character in a string");
-                return false;
-            }
-            uint32_t cp = c;
-            if (c == '\\') {
-                if (++pos_ >= s_.size()) {
-                    Error("unterminated string");
-                    return false;
-                }
-                char e = s_[pos_++];
-                switch (e) {
-                case '"':
-                case '\\':
-                case '/':
-                    cp = uint32_t(e);
-                    break;
-                case 'b':
-                    cp = '\b';
-                    break;
-                case 'f':
-                    cp = '\f';
-                    break;
-                case 'n':
-                    cp = '\n';
-                    break;
-                case 'r':
-                    cp = '\r';
-                    break;
-                case 't':
-                    cp = '\t';
-                    break;
-                case 'u':
-                    if (!Hex4(cp)) {
-                        Error("malformed \\u escape");
-                        return false;
-                    }
-                    break;
-                default:
-                    Error(std::string("unknown escape \\") + e);
-                    return false;
-                }
-            } else if (c >= 0x80) {
-                if (!Utf8(cp)) {
-                    Error("malformed UTF-8 in a string");
-                    return false;
-                }
-            } else {
-                ++pos_;
-            }
+    std::optional<std::string> Bytes(const std::string& utf8) {
+        std::string out;
+        for (size_t i = 0; i < utf8.size();) {
+            unsigned char c = static_cast<unsigned char>(utf8[i]);
+            // The library has checked the UTF-8: a lead byte and its continuation bytes.
+            int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+            uint32_t cp = extra ? c & (0x3F >> extra) : c;
+            for (int k = 1; k <= extra; ++k)
+                cp = cp << 6 | (static_cast<unsigned char>(utf8[i + size_t(k)]) & 0x3F);
             if (cp > 0xFF) {
-                Error("character U+" + std::to_string(cp) + " does not fit a single-byte text");
-                return false;
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "U+%04X", unsigned(cp));
+                Fail(std::string("character ") + buf + " does not fit a single-byte text");
+                return std::nullopt;
             }
             out += char(cp);
+            i += size_t(extra) + 1;
         }
+        return out;
     }
 
-    std::optional<Value> ParseArray(int depth) {
-        ++pos_;
-        Value arr = Value::MakeArray();
-        SkipSpace();
-        if (pos_ < s_.size() && s_[pos_] == ']') {
-            ++pos_;
-            return arr;
+    // Places a finished value in the open array or object, or as the document.
+    Value* Place(Value v) {
+        if (open_.empty()) {
+            root = std::move(v);
+            return &*root;
         }
-        while (true) {
-            std::optional<Value> item = ParseValue(depth + 1);
-            if (!item) return std::nullopt;
-            arr.Push(std::move(*item));
-            SkipSpace();
-            if (pos_ < s_.size() && s_[pos_] == ',') {
-                ++pos_;
-                continue;
-            }
-            if (pos_ < s_.size() && s_[pos_] == ']') {
-                ++pos_;
-                return arr;
-            }
-            Error("expected ',' or ']' in an array");
-            return std::nullopt;
-        }
+        Value& parent = *open_.back();
+        return parent.IsArray() ? &parent.Push(std::move(v)) : &parent.Set(std::move(key_), std::move(v));
+    }
+    bool Add(Value v) {
+        Place(std::move(v));
+        return true;
+    }
+    bool Open(Value v) {
+        if (open_.size() >= kMaxDepth) return Fail("nesting too deep");
+        open_.push_back(Place(std::move(v)));
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        return true;
     }
 
-    std::optional<Value> ParseObject(int depth) {
-        ++pos_;
-        Value obj = Value::MakeObject();
-        SkipSpace();
-        if (pos_ < s_.size() && s_[pos_] == '}') {
-            ++pos_;
-            return obj;
-        }
-        while (true) {
-            SkipSpace();
-            if (pos_ >= s_.size() || s_[pos_] != '"') {
-                Error("expected a key string");
-                return std::nullopt;
-            }
-            std::string key;
-            if (!ParseString(key)) return std::nullopt;
-            if (obj.Find(key)) {
-                Error("duplicate key \"" + key + "\"");
-                return std::nullopt;
-            }
-            SkipSpace();
-            if (pos_ >= s_.size() || s_[pos_] != ':') {
-                Error("expected ':' after a key");
-                return std::nullopt;
-            }
-            ++pos_;
-            std::optional<Value> v = ParseValue(depth + 1);
-            if (!v) return std::nullopt;
-            obj.Set(std::move(key), std::move(*v));
-            SkipSpace();
-            if (pos_ < s_.size() && s_[pos_] == ',') {
-                ++pos_;
-                continue;
-            }
-            if (pos_ < s_.size() && s_[pos_] == '}') {
-                ++pos_;
-                return obj;
-            }
-            Error("expected ',' or '}' in an object");
-            return std::nullopt;
-        }
-    }
-
-    std::string_view s_;
-    size_t pos_ = 0;
-    std::string error_;
+    // The arrays and objects being filled; each lives in its parent, which is not
+    // touched again until it is closed, so the pointers stay valid.
+    std::vector<Value*> open_;
+    std::string key_;
 };
 
 } // namespace
@@ -454,7 +274,12 @@ std::string Print(const Value& v) {
 }
 
 std::optional<Value> Parse(std::string_view text, std::string& error) {
-    return Parser(text).Document(error);
+    Builder builder;
+    if (!nlohmann::json::sax_parse(text.begin(), text.end(), &builder) || !builder.root) {
+        error = builder.error.empty() ? "not a JSON document" : builder.error;
+        return std::nullopt;
+    }
+    return std::move(builder.root);
 }
 
 } // namespace cvn::json

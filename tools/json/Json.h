@@ -14,8 +14,8 @@ namespace cvn::json {
 //
 // Texts of the package are single-byte; in JSON each byte stands for the code
 // point of the same number (0x00-0xFF), so every byte value survives a round
-// trip. Printing escapes bytes from 0x80 up as \u0080-\u00FF; parsing accepts
-// them escaped or as UTF-8, and refuses code points above 0xFF.
+// trip. Printing escapes bytes from 0x80 up as \u0080-\u00FF; parsing (through
+// nlohmann-json) accepts them escaped or as UTF-8, and refuses code points above 0xFF.
 class Value {
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
@@ -59,8 +59,8 @@ private:
 // Pretty-printed with two-space indentation and a final newline.
 std::string Print(const Value& v);
 
-// Parses a whole document; on failure returns nullopt and sets `error` with the
-// line and column.
+// Parses a whole document; on failure returns nullopt and sets `error` (a syntax
+// error with its line and column).
 std::optional<Value> Parse(std::string_view text, std::string& error);
 
 } // namespace cvn::json

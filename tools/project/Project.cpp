@@ -5,6 +5,7 @@
 #include "ScriptText.h"
 #include "TextEncoding.h"
 
+#include "package/ControlNames.h"
 #include "script/Selection.h"
 
 #include <toml++/toml.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <tuple>
 
 namespace cvn::project {
 
@@ -159,8 +161,33 @@ void IntegerFromToml(const toml::node& n, Int& x, const std::string& path, TCont
     x = d < 0 ? Int(d) : Int(Wide(uint64_t(d)));
 }
 
+// A control's kind and role by name (ControlNames.h) or by number.
+void ControlFromToml(const toml::node& n, TControlDefinition& x, const std::string& path, TContext& ctx) {
+    const toml::table* t = n.as_table();
+    if (!t) return ctx.Error(n, path, "expected a table");
+    toml::table numbered = *t;
+    for (auto [key, byName, what] : {std::tuple{"kind", &ControlKindByName, "control kind"},
+                                     std::tuple{"role", &ControlRoleByName, "role"}}) {
+        const toml::node* v = t->get(key);
+        if (!v || !v->as_string()) continue;
+        std::optional<uint8_t> number = byName(v->as_string()->get());
+        if (!number) {
+            ctx.Error(*v, path + "." + key,
+                      std::string("unknown ") + what + " \"" + v->as_string()->get() + "\"");
+            numbered.erase(key);
+            continue;
+        }
+        numbered.insert_or_assign(key, int64_t(*number));
+    }
+    TTomlReader r{numbered, path, ctx, {}};
+    Describe(r, x);
+    r.CheckUnknown();
+}
+
 template <typename T> void FromToml(const toml::node& n, T& x, const std::string& path, TContext& ctx) {
-    if constexpr (std::is_same_v<T, std::string>) {
+    if constexpr (std::is_same_v<T, TControlDefinition>) {
+        ControlFromToml(n, x, path, ctx);
+    } else if constexpr (std::is_same_v<T, std::string>) {
         const toml::value<std::string>* s = n.as_string();
         if (!s) return ctx.Error(n, path, "expected a text");
         std::optional<std::string> ansi = Utf8ToAnsi(s->get());
@@ -250,6 +277,9 @@ void AddFiles(const toml::array& list, const fs::path& base, TProject& project, 
     int32_t nextId = 0;
     for (const TArchiveMember& m : project.members)
         nextId = std::max(nextId, m.id + 1);
+    for (const auto& list : project.componentMembers)
+        for (const TArchiveMember& m : list)
+            nextId = std::max(nextId, m.id + 1);
     for (const TSupportFile& s : project.package.supportFiles)
         nextId = std::max(nextId, s.memberId + 1);
     for (const TFileRecord& f : project.package.files)
@@ -297,26 +327,65 @@ void AddFiles(const toml::array& list, const fs::path& base, TProject& project, 
     }
 }
 
+void MemberListFromToml(const toml::node& n, std::vector<TArchiveMember>& out, const fs::path& base,
+                        const std::string& path, TContext& ctx) {
+    const toml::array* list = n.as_array();
+    if (!list) return ctx.Error(n, path, "expected a list of members");
+    for (const toml::node& m : *list) {
+        const toml::table* mt = m.as_table();
+        TArchiveMember member;
+        if (!mt || !mt->get("id") || !mt->get("file") || !(*mt)["file"].as_string()) {
+            ctx.Error(m, path, "a member needs an id and a file");
+            continue;
+        }
+        IntegerFromToml(*mt->get("id"), member.id, path + ".id", ctx);
+        member.file = (base / fs::path((*mt)["file"].as_string()->get())).string();
+        if (const toml::node* d = mt->get("date")) IntegerFromToml(*d, member.date, path + ".date", ctx);
+        out.push_back(member);
+    }
+}
+
+// `[[archive.components]]`: a component's own archive, named by the component.
+void ComponentArchivesFromToml(const toml::node& n, TProject& project, const fs::path& base, TContext& ctx) {
+    const toml::array* list = n.as_array();
+    if (!list) return ctx.Error(n, "archive.components", "expected [[archive.components]] entries");
+    const std::vector<TComponentRecord>& comps = project.package.components;
+    project.componentMembers.resize(comps.size());
+    for (const toml::node& c : *list) {
+        const toml::table* t = c.as_table();
+        const toml::node* name = t ? t->get("component") : nullptr;
+        if (!name || !name->as_string()) {
+            ctx.Error(c, "archive.components", "\"component\" must name the component the archive is for");
+            continue;
+        }
+        const std::string wanted = Utf8ToAnsi(name->as_string()->get()).value_or("");
+        size_t i = 0;
+        while (i < comps.size() && comps[i].name != wanted)
+            ++i;
+        if (i == comps.size()) {
+            ctx.Error(*name, "archive.components", "unknown component \"" + name->as_string()->get() + "\"");
+            continue;
+        }
+        for (auto&& [k, v] : *t)
+            if (k.str() != "component" && k.str() != "members")
+                ctx.Error(v, "archive.components", "unknown field \"" + std::string(k.str()) + "\"");
+        if (const toml::node* m = t->get("members"))
+            MemberListFromToml(*m, project.componentMembers[i], base, "archive.components.members", ctx);
+    }
+}
+
 void MembersFromToml(const toml::node& n, TProject& project, const fs::path& base, TContext& ctx) {
     const toml::table* t = n.as_table();
     if (!t) return ctx.Error(n, "archive", "expected a table");
     for (auto&& [k, v] : *t) {
         if (k.str() == "headerText") {
             FromToml(v, project.headerText, "archive.headerText", ctx);
-        } else if (k.str() == "members" && v.as_array()) {
-            for (const toml::node& m : *v.as_array()) {
-                const toml::table* mt = m.as_table();
-                TArchiveMember member;
-                if (!mt || !mt->get("id") || !mt->get("file") || !(*mt)["file"].as_string()) {
-                    ctx.Error(m, "archive.members", "a member needs an id and a file");
-                    continue;
-                }
-                IntegerFromToml(*mt->get("id"), member.id, "archive.members.id", ctx);
-                member.file = (base / fs::path((*mt)["file"].as_string()->get())).string();
-                if (const toml::node* d = mt->get("date"))
-                    IntegerFromToml(*d, member.date, "archive.members.date", ctx);
-                project.members.push_back(member);
-            }
+        } else if (k.str() == "volumeSize") {
+            IntegerFromToml(v, project.volumeSize, "archive.volumeSize", ctx);
+        } else if (k.str() == "members") {
+            MemberListFromToml(v, project.members, base, "archive.members", ctx);
+        } else if (k.str() == "components") {
+            ComponentArchivesFromToml(v, project, base, ctx);
         } else {
             ctx.Error(v, "archive", "unknown field \"" + std::string(k.str()) + "\"");
         }
@@ -395,6 +464,13 @@ template <typename T> std::unique_ptr<toml::node> ToToml(const T& x) {
         return arr;
     } else if constexpr (IsOptional<T>::value) {
         return x ? ToToml(*x) : nullptr;
+    } else if constexpr (std::is_same_v<T, TControlDefinition>) {
+        auto t = std::make_unique<toml::table>(RecordToToml(x));
+        if (std::string_view name = ControlKindName(x.kind); !name.empty())
+            t->insert_or_assign("kind", std::string(name));
+        if (std::string_view name = ControlRoleName(x.role); !name.empty())
+            t->insert_or_assign("role", std::string(name));
+        return t;
     } else {
         return std::make_unique<toml::table>(RecordToToml(x));
     }
@@ -446,23 +522,51 @@ bool ReadProject(const std::string& path, TProject& out, std::vector<std::string
     return true;
 }
 
-std::string WriteProject(const TPackage& package, const std::vector<TArchiveMember>& members,
-                         const std::string& headerText) {
-    toml::table doc = RecordToToml(package);
+namespace {
+
+toml::array MemberListToToml(const std::vector<TArchiveMember>& members) {
+    toml::array list;
+    for (const TArchiveMember& m : members) {
+        toml::table t;
+        t.insert("id", int64_t(m.id));
+        t.insert("file", m.file);
+        t.insert("date", int64_t(m.date));
+        list.push_back(std::move(t));
+    }
+    return list;
+}
+
+} // namespace
+
+std::string WriteProject(const TProject& project) {
+    toml::table doc = RecordToToml(project.package);
     // Derived when the package is written; a project need not say them.
     doc.erase("progress");
-    if (!members.empty() || !headerText.empty()) {
+    if (toml::array* comps = doc["components"].as_array())
+        for (toml::node& c : *comps)
+            if (toml::table* t = c.as_table()) {
+                t->erase("archiveOffset");
+                t->erase("archiveSize");
+                t->erase("progressStart");
+            }
+    bool anyComponentArchive = false;
+    for (const auto& list : project.componentMembers)
+        anyComponentArchive = anyComponentArchive || !list.empty();
+    if (!project.members.empty() || !project.headerText.empty() || project.volumeSize ||
+        anyComponentArchive) {
         toml::table archive;
-        if (!headerText.empty()) archive.insert("headerText", AnsiToUtf8(headerText));
-        toml::array list;
-        for (const TArchiveMember& m : members) {
-            toml::table t;
-            t.insert("id", int64_t(m.id));
-            t.insert("file", m.file);
-            t.insert("date", int64_t(m.date));
-            list.push_back(std::move(t));
-        }
-        archive.insert("members", std::move(list));
+        if (!project.headerText.empty()) archive.insert("headerText", AnsiToUtf8(project.headerText));
+        if (project.volumeSize) archive.insert("volumeSize", int64_t(project.volumeSize));
+        archive.insert("members", MemberListToToml(project.members));
+        toml::array comps;
+        for (size_t i = 0; i < project.componentMembers.size() && i < project.package.components.size(); ++i)
+            if (!project.componentMembers[i].empty()) {
+                toml::table t;
+                t.insert("component", AnsiToUtf8(project.package.components[i].name));
+                t.insert("members", MemberListToToml(project.componentMembers[i]));
+                comps.push_back(std::move(t));
+            }
+        if (!comps.empty()) archive.insert("components", std::move(comps));
         doc.insert("archive", std::move(archive));
     }
     std::ostringstream out;

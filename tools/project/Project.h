@@ -15,11 +15,14 @@ struct TArchiveMember {
     uint32_t date = 0; // MS-DOS date and time; 0: the file's own
 };
 
-// What a project file describes: the package model and the main archive's members.
+// What a project file describes: the package model and what goes into its archives.
 struct TProject {
     TPackage package;
-    std::vector<TArchiveMember> members;
-    std::string headerText; // empty: the archive writer's own
+    std::vector<TArchiveMember> members; // the main archive's
+    std::string headerText;              // empty: the archive writer's own
+    uint64_t volumeSize = 0;             // above 0: the main archive in volume files of this size
+    // Index-matched with package.components; an empty list: that component has no archive.
+    std::vector<std::vector<TArchiveMember>> componentMembers;
 };
 
 // Reads a project file (TOML, UTF-8). Every mistake found is added to `errors` as
@@ -27,9 +30,8 @@ struct TProject {
 bool ReadProject(const std::string& path, TProject& out, std::vector<std::string>& errors);
 
 // The project text of a package: only what differs from the defaults a project
-// gets, scripts as text. `members` name the files the archive's members were
+// gets, scripts as text. The members name the files the archives' members were
 // saved as, relative to the project's folder.
-std::string WriteProject(const TPackage& package, const std::vector<TArchiveMember>& members,
-                         const std::string& headerText);
+std::string WriteProject(const TProject& project);
 
 } // namespace cvn::project

@@ -1,6 +1,8 @@
 #include "Remover.h"
 
+#include "install/SystemFolders.h"
 #include "script/Languages.h"
+#include "script/VariableList.h"
 #include "script/Selection.h"
 
 #include <set>
@@ -186,14 +188,17 @@ bool TRemover::Remove(std::vector<TUninstallItem>& log, const std::string& compo
         if (!Step()) return false;
     }
 
-    // Folders, the deepest (created last) first.
+    // Folders, the deepest (created last) first. The install folder is logged both
+    // as itself and as an install folder ending in a backslash; it is named once.
+    std::set<std::string> reportedFolders;
     for (size_t n = log.size(); n-- > 0;) {
         const TUninstallItem& item = log[n];
         if (item.kind != ukDirectory) continue;
         if (platform_.FolderExists(item.path) && (removeAll_ || platform_.FolderIsEmpty(item.path)))
             platform_.RemoveEmptyFolder(item.path);
         if (platform_.FolderExists(item.path)) {
-            if (removeAll_) Report(item.path);
+            if (removeAll_ && reportedFolders.insert(AsciiUpperCopy(DropTrailingBackslash(item.path))).second)
+                Report(item.path);
         } else {
             handled[n] = true;
         }

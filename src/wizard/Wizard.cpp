@@ -187,6 +187,13 @@ void TWizard::ExecuteWizardCommand(uint8_t code, const std::string& p1, const st
     if (tag_ == 1) return;
     switch (code) {
     case 15: // CloseWizard
+        // A removal script that closes ends the setup as finished: the user was not
+        // asked to leave, and what was removed cannot be brought back by asking now.
+        if (removingPrevious_) {
+            finishRequested_ = true;
+            CloseQuery();
+            return;
+        }
         if (secondaryShowing_) {
             view_->CancelSecondary();
             return;
@@ -215,7 +222,9 @@ void TWizard::ExecuteWizardCommand(uint8_t code, const std::string& p1, const st
         return;
     case 58: { // RemovePreviousInstall
         const std::string page = currentDialogName_;
+        removingPrevious_ = true;
         view_->RemovePreviousInstallation(p1, Expand(p2), Expand(p3));
+        removingPrevious_ = false;
         // Progress may have taken the "INSTALL" page; the page of before comes back.
         if (tag_ != 1 && !page.empty() && currentDialogName_ != page) ShowDialog(page);
         return;

@@ -86,6 +86,7 @@ public:
     bool Closing() const { return tag_ == 1; }
     bool FinishRequested() const { return finishRequested_; }
     bool SecondaryShowing() const { return secondaryShowing_; }
+    bool RemovingPrevious() const { return removingPrevious_; }
     bool Building() const { return building_; }
     TWizardPanel* PagePanel() { return pagePanel_; }
     const TPageAreas& PageAreas() const { return pageAreas_; }
@@ -133,6 +134,7 @@ private:
     bool folderListScope_ = false;
     bool building_ = false;
     bool finishRequested_ = false;
+    bool removingPrevious_ = false;
     TPageAreas pageAreas_;
     TDownloadProgress download_;
     int tag_ = 0;

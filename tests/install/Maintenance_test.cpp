@@ -164,3 +164,26 @@ TEST_F(MaintenanceTest, RemovingTheOwnProductRunsOnceAndTheSetupKeepsItsVariable
     EXPECT_FALSE(maintenance->RemoveProduct("%Other%", "Tide Tables", "Acme", run)) << "not registered";
     EXPECT_EQ(vars.Store().Find("%Other%"), nullptr);
 }
+
+TEST_F(MaintenanceTest, ABeforeUninstallScriptThatClosesTheSetupLeavesTheProductInstalled) {
+    Register("\"C:\\WINDOWS\\cvnuninst.exe\" \"C:\\Program Files\\Acme\\uninst.dat\"");
+    bool closes = true;
+    int scriptsRun = 0;
+    TMaintenance::TProductRemoval run;
+    run.runScript = [&](const TScript&) {
+        ++scriptsRun;
+        return !closes;
+    };
+
+    EXPECT_FALSE(maintenance->RemoveProduct("%Result%", "Tide Charts", "Acme", run));
+    EXPECT_EQ(scriptsRun, 1) << "no after-uninstall script without a removal";
+    EXPECT_TRUE(pc.Has("C:\\Program Files\\Acme\\main.exe"));
+    EXPECT_TRUE(pc.Has("C:\\Program Files\\Acme\\help.chm"));
+    EXPECT_EQ(vars.Store().Find("%Result%"), nullptr);
+
+    // The stopped removal did not count as the one removal of the own product.
+    closes = false;
+    ASSERT_TRUE(maintenance->RemoveProduct("%Result%", "Tide Charts", "Acme", run));
+    EXPECT_EQ(*vars.Store().Find("%Result%"), "2");
+    EXPECT_FALSE(pc.Has("C:\\Program Files\\Acme\\main.exe"));
+}

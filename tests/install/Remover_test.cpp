@@ -153,6 +153,14 @@ TEST_F(RemoverTest, RemovesEveryKindOfEntryAndReportsWhatStays) {
     EXPECT_EQ(steps.size(), 15u);
 }
 
+TEST_F(RemoverTest, AFolderLoggedWithAndWithoutItsBackslashIsReportedOnce) {
+    pc.CreateFolderPath("C:\\App");
+    pc.PutFile("C:\\App\\mine.txt");
+    std::vector<TUninstallItem> log = {PathItem(ukDirectory, "C:\\App"), PathItem(ukDirectory, "c:\\app\\")};
+    ASSERT_TRUE(Remove(log, "", "", true));
+    EXPECT_EQ(notRemoved, std::vector<std::string>{"c:\\app\\"});
+}
+
 TEST_F(RemoverTest, AnswersToAllAreRememberedPerQuestionAndNoKeepsTheFile) {
     std::vector<TUninstallItem> log;
     for (const char* name : {"s1", "s2", "s3"}) {

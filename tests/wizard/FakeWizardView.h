@@ -130,7 +130,10 @@ public:
     void RemovePreviousInstallation(const std::string& var, const std::string& software,
                                     const std::string& company) override {
         removals.push_back(var + " " + software + " " + company);
+        if (whileRemoving) whileRemoving();
     }
+    // What happens while the removal runs (its scripts, its progress).
+    std::function<void()> whileRemoving;
     bool InstallationRunning() const override { return false; }
     bool InstallationAborted() const override { return false; }
     void AbortInstallation() override {}

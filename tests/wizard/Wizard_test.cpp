@@ -237,6 +237,50 @@ TEST_F(Wizard, FinishSetupWithRebootRestartsAfterTheCloseScript) {
     EXPECT_TRUE(view.terminated);
 }
 
+TEST_F(Wizard, RemovingAPreviousInstallReturnsToItsPageAndACloseFromItsScriptsFinishes) {
+    package.dialogs = {Dialog("One"), Dialog("INSTALL"), Dialog("Two")};
+    package.eventScripts[3] = Mark("close");
+    Set("%Log%", "");
+    Set("%Product%", "Tide Charts");
+    TWizard& w = Start();
+    std::vector<bool> removing;
+    // The removal shows its progress on the "INSTALL" page, busy as the run is.
+    view.whileRemoving = [&] {
+        removing.push_back(w.RemovingPrevious());
+        interp.SetBusy(true);
+        w.ShowDialog("INSTALL");
+        interp.SetBusy(false);
+    };
+    Run1(St(SC::scRemovePreviousInstall, {"%Result%", "%Product%", "Harbour Soft"}));
+    ASSERT_EQ(view.removals, std::vector<std::string>{"%Result% Tide Charts Harbour Soft"});
+    EXPECT_EQ(removing, std::vector<bool>{true});
+    EXPECT_FALSE(w.RemovingPrevious());
+    EXPECT_EQ(w.CurrentDialogName(), "One");
+
+    // Outside a removal CloseWizard asks; the user says No.
+    Run1(St(SC::scCloseWizard));
+    EXPECT_EQ(view.questions, std::vector<std::string>{"message 7"});
+
+    // A removal script that closes ends the setup as finished, without a question
+    // and with the restart it asked for; the page of before does not come back.
+    Set("%DoReboot%", "1");
+    view.whileRemoving = [&] {
+        interp.SetBusy(true);
+        w.ShowDialog("INSTALL");
+        Run1(St(SC::scCloseWizard));
+        interp.SetBusy(false);
+    };
+    Run1(St(SC::scRemovePreviousInstall, {"%Result%", "%Product%", "Harbour Soft"}));
+    EXPECT_EQ(view.questions.size(), 1u);
+    EXPECT_TRUE(w.FinishRequested());
+    EXPECT_EQ(Var("%IsFinishingSetup%"), "1");
+    EXPECT_EQ(Var("%Log%"), "close ");
+    EXPECT_TRUE(view.terminated);
+    EXPECT_TRUE(view.restarted);
+    EXPECT_EQ(w.CurrentDialogName(), "INSTALL");
+    EXPECT_FALSE(w.RemovingPrevious());
+}
+
 TEST_F(Wizard, BuiltControlsGetNumberedNamesAndPagesAreBuiltOnce) {
     package.dialogs = {Dialog("Welcome-Page"), Dialog("Welcome Page"), Dialog("Other")};
     package.dialogs[0].controls = {Control(1, {"A", "Arial|10|0|1|0"}), Control(1, {"B", "bad|font"}),

@@ -1,8 +1,9 @@
 # Installs two small products that share a library with the built setup.exe, removes
-# the first with the uninstaller the package carried, and checks with Wine's own
-# registry tool, its list of installed programs and the file system what is left.
+# the first through Wine's uninstaller (the uninstaller the package carried, with the
+# user's answers), and checks with Wine's own registry tool, its list of installed
+# programs and the file system what is left.
 # Run by ctest in the Windows build:
-#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DSOURCE=... -DPREFIX=... -DWORK=... -P UninstallCheck.cmake
+#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DANSWER=... -DSOURCE=... -DPREFIX=... -DWORK=... -P UninstallCheck.cmake
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -11,33 +12,7 @@ foreach(f tide.json tables.json app.txt shared.dll)
 endforeach()
 get_filename_component(stub_dir ${STUB} DIRECTORY)
 
-function(run)
-  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err TIMEOUT 120)
-  set(rc ${rc} PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-function(must what)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}): ${out}${err}")
-  endif()
-endfunction()
-function(expect_exists path)
-  if(NOT EXISTS "${path}")
-    message(FATAL_ERROR "missing: ${path}")
-  endif()
-endfunction()
-function(expect_gone path)
-  if(EXISTS "${path}")
-    message(FATAL_ERROR "left behind: ${path}")
-  endif()
-endfunction()
-
-set(c ${PREFIX}/drive_c)
-set(reg ${c}/windows/system32/reg.exe)
-set(uninstaller ${c}/windows/system32/uninstaller.exe)
-set(list_key "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
+include(${CMAKE_CURRENT_LIST_DIR}/CheckCommon.cmake)
 set(tide "${c}/Program Files/Harbour Soft/Tide Charts")
 set(tables "${c}/Program Files/Harbour Soft/Tide Tables")
 set(shared "${c}/Program Files/Common Files/Tide Shared/shared.dll")
@@ -76,9 +51,26 @@ if(listed EQUAL -1)
   message(FATAL_ERROR "not in the list of installed programs: ${out}")
 endif()
 
-# The first product goes; its questions get the safe answer.
-run(${EMULATOR} ${c}/windows/cvnuninst.exe "C:\\Program Files\\Harbour Soft\\Tide Charts\\uninst.dat" /S)
-must("cvnuninst")
+# The first product goes as the Control Panel removes it: Wine's own uninstaller
+# starts its UninstallString, and the user confirms. Another product still counts the
+# shared library, so no question about it comes, and its folder stays and is listed
+# as not removed. Anything else asked gets No or OK and shows in the answers.
+run(${EMULATOR} ${ANSWER} 200 "Do you want uninstall Tide Charts=Yes" "=No" "=OK" --
+    C:\\windows\\system32\\uninstaller.exe --remove "Harbour Soft Tide Charts")
+must("uninstaller --remove")
+string(REGEX MATCHALL "[^\n]+" answers "${out}")
+list(LENGTH answers count)
+if(NOT count EQUAL 2)
+  message(FATAL_ERROR "answers: ${out}")
+endif()
+list(GET answers 0 confirmed)
+list(GET answers 1 listed)
+if(NOT confirmed STREQUAL "Yes | Tide Charts Uninstaller / Do you want uninstall Tide Charts from Desktop?")
+  message(FATAL_ERROR "the confirmation: ${confirmed}")
+endif()
+expect_in("${listed}" "OK | Tide Charts Uninstaller / Uninstall can not delete all Tide Charts files.")
+expect_in("${listed}" "C:\\Program Files\\Common Files\\Tide Shared\\")
+expect_not_in("${listed}" "Tide Charts\\")
 expect_gone("${tide}/app.txt")
 expect_gone("${tide}/uninst.dat")
 expect_gone("${tide}/Tide Charts.lnk")

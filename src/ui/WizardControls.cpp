@@ -5,6 +5,8 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Picture.h"
+#include "ui/DriveText.h"
+#include "ui/WizardGraphics.h"
 #include "wizard/CheckList.h"
 
 #include <commctrl.h>
@@ -18,22 +20,19 @@ namespace {
 
 constexpr const char* kPanelClass = "CvnWizardPanel";
 
-TWinControl* ControlOf(HWND hwnd) {
-    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         switch (msg) {
         case WM_COMMAND:
             if (lp) {
-                if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) c->Command(HIWORD(wp));
+                if (TWinControl* c = TWinControl::FromWindow(reinterpret_cast<HWND>(lp)))
+                    c->Command(HIWORD(wp));
                 return 0;
             }
             break;
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (TWinControl* c = ControlOf(item->hwndItem)) {
+            if (TWinControl* c = TWinControl::FromWindow(item->hwndItem)) {
                 c->DrawItem(*item);
                 return TRUE;
             }
@@ -41,7 +40,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) {
+            if (TWinControl* c = TWinControl::FromWindow(reinterpret_cast<HWND>(lp))) {
                 HDC dc = reinterpret_cast<HDC>(wp);
                 SetTextColor(dc, c->TextColour());
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -95,7 +94,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 // The check lists' window procedure in front of the list box's own: a press on an
 // item's check box or the Space key toggles the item.
 LRESULT CALLBACK CheckListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    TWinControl* c = ControlOf(hwnd);
+    TWinControl* c = TWinControl::FromWindow(hwnd);
     WNDPROC base = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "CvnBaseProc"));
     if (c) {
         try {
@@ -165,7 +164,7 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
     const char* windowClass = "STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    int height = d.height;
+    int width = d.width, height = d.height;
     switch (cls) {
     case TControlClass::Label:
         style |= SS_NOTIFY | SS_NOPREFIX;
@@ -226,30 +225,37 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         break;
     case TControlClass::Image:
     case TControlClass::ImageButton:
-        style |= SS_BITMAP | SS_NOTIFY | (d.text[1] == "1" ? SS_REALSIZECONTROL : 0);
-        break;
     case TControlClass::Line:
-        style |= SS_ETCHEDHORZ;
-        height = 2;
-        break;
     case TControlClass::Shape:
-        style |= SS_BLACKFRAME;
+        windowClass = GraphicWindowClass();
+        width = std::max(width, 10);
+        height = std::max(height, cls == TControlClass::Line ? 4 : 10);
         break;
     }
-    hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, d.left, d.top, d.width, height, parent, nullptr,
+    hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, d.left, d.top, width, height, parent, nullptr,
                             TApplication::Instance().ModuleInstance(), nullptr);
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    if (hwnd_ && (style & LBS_OWNERDRAWFIXED)) {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    PlaceInZOrder(hwnd_, parent);
+    // Check boxes, radio buttons and transparent labels let a picture beneath them show.
+    if (cls == TControlClass::CheckBox || cls == TControlClass::RadioButton || transparent_)
+        transparentPaint_ = std::make_unique<TTransparentPaint>(hwnd_);
+    if (style & LBS_OWNERDRAWFIXED) {
         SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
         SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListProc));
     }
-    if (cls == TControlClass::License && hwnd_) {
+    if (cls == TControlClass::License) {
         SendMessageA(hwnd_, EM_AUTOURLDETECT, TRUE, 0);
         SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, LPARAM(GetSysColor(COLOR_WINDOW)));
     }
 }
 
+TWinControl* TWinControl::FromWindow(HWND hwnd) {
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
 TWinControl::~TWinControl() {
+    transparentPaint_.reset();
     if (hwnd_ && IsWindow(hwnd_)) {
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         if (HANDLE base = GetPropA(hwnd_, "CvnBaseProc")) {
@@ -342,7 +348,10 @@ void TWinControl::SetEnabled(bool enabled) {
 }
 
 void TWinControl::SetFont(const TFontRecord& font) {
-    const TFontSpec face = FontSpecFromRecord(font);
+    TFontSpec face = FontSpecFromRecord(font);
+    // Drawn over a picture through a colour key, smoothed edges would keep a rim of the
+    // background they were blended with.
+    if (transparentPaint_) face.quality = NONANTIALIASED_QUALITY;
     colour_ = face.color;
     font_ = CreateFontFromSpec(face);
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
@@ -390,7 +399,16 @@ void TWinControl::SetItems(const std::vector<std::string>& items) {
 
 std::vector<std::string> TWinControl::Items() const {
     std::vector<std::string> items;
-    if (IsMemo()) return items;
+    if (IsMemo()) {
+        const std::string text = Text();
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = text.find("\r\n", start);
+            items.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) break;
+            start = end + 2;
+        }
+        return items;
+    }
     if (!objects_.empty()) {
         for (const TItemObject& item : objects_)
             items.push_back(item.name);
@@ -495,7 +513,37 @@ void TWinControl::SetProgressMaximum(int maximum) {
 
 void TWinControl::LoadPicture(const std::string& path) {
     picture_ = LoadPictureFile(path);
-    SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TWinControl::ShowApplicationIcon() {
+    HICON icon = LoadIconA(TApplication::Instance().ModuleInstance(), "MAINICON");
+    const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    HDC screen = GetDC(hwnd_);
+    GdiObject bitmap(CreateCompatibleBitmap(screen, width, height));
+    {
+        TMemoryDC memory(screen, static_cast<HBITMAP>(bitmap.Get()));
+        RECT all{0, 0, width, height};
+        FillRect(memory.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+        if (icon) DrawIcon(memory.Get(), 0, 0, icon);
+    }
+    ReleaseDC(hwnd_, screen);
+    picture_ = std::move(bitmap);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TWinControl::SetImageFlags(bool stretch, bool transparent, bool border) {
+    stretch_ = stretch;
+    pictureTransparent_ = transparent;
+    border_ = border;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TWinControl::SetShape(int shape, int penColour, int brushColour) {
+    shape_ = shape;
+    pen_ = ColourFromNumber(penColour);
+    brush_ = ColourFromNumber(brushColour);
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TWinControl::LoadTextFile(const std::string& path) {
@@ -514,7 +562,7 @@ void TWinControl::SetFolder(const std::string& folder) {
         int chosen = -1, n = 0;
         for (int i = 0; i < 26; ++i) {
             if (!(drives & (1u << i))) continue;
-            std::string item = std::string(1, char('a' + i)) + ":";
+            const std::string item = DriveText(char('a' + i));
             SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
             if (!folder.empty() && (folder[0] | 0x20) == item[0]) chosen = n;
             ++n;

@@ -2,6 +2,7 @@
 
 #include "core/Handle_win.h"
 #include "ui/CheckListItem.h"
+#include "ui/TransparentPaint.h"
 #include "wizard/WizardControl.h"
 
 #include <windows.h>
@@ -52,6 +53,8 @@ public:
     ~TWinControl() override;
 
     HWND Handle() const { return hwnd_; }
+    // The control a window of a page belongs to; null for other windows.
+    static TWinControl* FromWindow(HWND hwnd);
     // A notification from the control's window (WM_COMMAND code).
     void Command(int code);
     COLORREF TextColour() const { return colour_; }
@@ -82,6 +85,11 @@ public:
     void LoadTextFile(const std::string& path) override;
     void SetFolder(const std::string& folder) override;
     std::string Folder() const override { return folder_; }
+    void SetImageFlags(bool stretch, bool transparent, bool border) override;
+    void SetShape(int shape, int penColour, int brushColour) override;
+    void ShowApplicationIcon() override;
+    // Pictures, lines and shapes draw themselves.
+    void PaintGraphic(HDC dc);
 
 private:
     bool IsList() const;
@@ -101,6 +109,10 @@ private:
     const TListPictures* pictures_ = nullptr;
     std::string folder_;
     std::vector<std::string> entryPaths_; // directory list: the folder of each entry
+    bool stretch_ = false, pictureTransparent_ = false, border_ = false;
+    int shape_ = 0;
+    COLORREF pen_ = RGB(0, 0, 0), brush_ = RGB(255, 255, 255);
+    std::unique_ptr<TTransparentPaint> transparentPaint_;
 };
 
 } // namespace cvn

@@ -5,7 +5,7 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Picture.h"
-#include "ui/DriveText.h"
+#include "ui/FolderControls.h"
 #include "ui/WizardGraphics.h"
 #include "wizard/CheckList.h"
 
@@ -199,6 +199,8 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         // The component and program-group lists draw their items themselves.
         if (cls == TControlClass::ListBox && (d.role == 4 || d.role == 2))
             style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+        // The directory list draws its folder pictures.
+        if (cls == TControlClass::DirList) style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
         exStyle = WS_EX_CLIENTEDGE;
         break;
     case TControlClass::ComboBox:
@@ -240,7 +242,7 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
     // Check boxes, radio buttons and transparent labels let a picture beneath them show.
     if (cls == TControlClass::CheckBox || cls == TControlClass::RadioButton || transparent_)
         transparentPaint_ = std::make_unique<TTransparentPaint>(hwnd_);
-    if (style & LBS_OWNERDRAWFIXED) {
+    if ((style & LBS_OWNERDRAWFIXED) && cls == TControlClass::ListBox) {
         SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
         SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListProc));
     }
@@ -360,6 +362,10 @@ void TWinControl::SetFont(const TFontRecord& font) {
 
 void TWinControl::UpdateItemHeight() {
     if (!(GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED)) return;
+    if (Class() == TControlClass::DirList) {
+        SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, FolderEntryHeight(hwnd_, static_cast<HFONT>(font_.Get())));
+        return;
+    }
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
     SIZE text{};
@@ -481,6 +487,16 @@ void TWinControl::ToggleItem(int index) {
 
 void TWinControl::DrawItem(const DRAWITEMSTRUCT& d) {
     if (d.itemID == UINT(-1)) return;
+    if (Class() == TControlClass::DirList) {
+        if (d.itemID >= entryDepths_.size()) return;
+        const int length = int(SendMessageA(hwnd_, LB_GETTEXTLEN, d.itemID, 0));
+        std::string name(size_t(std::max(length, 0)) + 1, '\0');
+        SendMessageA(hwnd_, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(name.data()));
+        name.resize(size_t(std::max(length, 0)));
+        DrawFolderEntry(d, name, entryDepths_[d.itemID], d.itemID < openEntries_,
+                        static_cast<HFONT>(font_.Get()));
+        return;
+    }
     if (d.itemID < objects_.size()) {
         // A disabled item whose check box is hidden cannot stay chosen: it is unchecked
         // the first time it is drawn, and the list reports the change.
@@ -573,6 +589,7 @@ void TWinControl::SetFolder(const std::string& folder) {
     // The directory list: the folder's path from the root down, then its subfolders.
     SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
     entryPaths_.clear();
+    entryDepths_.clear();
     std::string path = folder;
     while (path.size() > 3 && path.back() == '\\')
         path.pop_back();
@@ -582,14 +599,14 @@ void TWinControl::SetFolder(const std::string& folder) {
         size_t slash = path.find('\\', start);
         std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (!part.empty()) {
-            std::string entry = std::string(size_t(depth) * 2, ' ') + part;
-            SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(part.c_str()));
             entryPaths_.push_back(depth == 0 ? part + "\\" : path.substr(0, slash));
-            ++depth;
+            entryDepths_.push_back(depth++);
         }
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
+    openEntries_ = entryPaths_.size();
     SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(depth - 1), 0);
     WIN32_FIND_DATAA data;
     std::string pattern = (path.back() == '\\' ? path : path + "\\") + "*";
@@ -598,9 +615,9 @@ void TWinControl::SetFolder(const std::string& folder) {
     do {
         const std::string name = data.cFileName;
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
-        std::string entry = std::string(size_t(depth) * 2, ' ') + name;
-        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
         entryPaths_.push_back((path.back() == '\\' ? path : path + "\\") + name);
+        entryDepths_.push_back(depth);
     } while (FindNextFileA(find, &data));
     FindClose(find);
 }

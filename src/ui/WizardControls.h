@@ -108,7 +108,9 @@ private:
     TListLook look_;
     const TListPictures* pictures_ = nullptr;
     std::string folder_;
-    std::vector<std::string> entryPaths_; // directory list: the folder of each entry
+    std::vector<std::string> entryPaths_; // directory list: the folder of each entry,
+    std::vector<int> entryDepths_;        // its level below the drive,
+    size_t openEntries_ = 0;              // and how many entries the current path has
     bool stretch_ = false, pictureTransparent_ = false, border_ = false;
     int shape_ = 0;
     COLORREF pen_ = RGB(0, 0, 0), brush_ = RGB(255, 255, 255);

@@ -41,6 +41,24 @@ HICON FolderIcon(bool open) {
 
 constexpr int kIconSize = 16;
 
+// An entry's background, picture at x and text after it.
+void DrawEntry(const DRAWITEMSTRUCT& d, const std::string& name, int x, HICON icon, HFONT font) {
+    const bool selected = d.itemState & ODS_SELECTED;
+    FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const int height = d.rcItem.bottom - d.rcItem.top;
+    if (icon)
+        DrawIconEx(d.hDC, x, d.rcItem.top + (height - kIconSize) / 2, icon, kIconSize, kIconSize, 0, nullptr,
+                   DI_NORMAL);
+    x += kIconSize + 4;
+    HGDIOBJ old = SelectObject(d.hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(d.hDC, TRANSPARENT);
+    SetTextColor(d.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text{x, d.rcItem.top, d.rcItem.right, d.rcItem.bottom};
+    DrawTextA(d.hDC, name.c_str(), int(name.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(d.hDC, old);
+    if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
+}
+
 } // namespace
 
 // A drive combo's text of a drive, in lower case: the letter and ":" for a removable
@@ -67,21 +85,17 @@ std::string DriveText(char letter) {
 }
 
 void DrawFolderEntry(const DRAWITEMSTRUCT& d, const std::string& name, int depth, bool open, HFONT font) {
-    const bool selected = d.itemState & ODS_SELECTED;
-    FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    int x = d.rcItem.left + 2 + depth * 4;
-    const int height = d.rcItem.bottom - d.rcItem.top;
-    if (HICON icon = FolderIcon(open))
-        DrawIconEx(d.hDC, x, d.rcItem.top + (height - kIconSize) / 2, icon, kIconSize, kIconSize, 0, nullptr,
-                   DI_NORMAL);
-    x += kIconSize + 4;
-    HGDIOBJ old = SelectObject(d.hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(d.hDC, TRANSPARENT);
-    SetTextColor(d.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    RECT text{x, d.rcItem.top, d.rcItem.right, d.rcItem.bottom};
-    DrawTextA(d.hDC, name.c_str(), int(name.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(d.hDC, old);
-    if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
+    DrawEntry(d, name, d.rcItem.left + 2 + depth * 4, FolderIcon(open), font);
+}
+
+void DrawDriveEntry(const DRAWITEMSTRUCT& d, const std::string& text, HFONT font) {
+    // Without a picture from the shell the entry shows its text alone.
+    SHFILEINFOA info{};
+    const std::string root = text.substr(0, 2) + "\\";
+    if (text.size() < 2 || !SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON))
+        info.hIcon = nullptr;
+    DrawEntry(d, text, d.rcItem.left + 2, info.hIcon, font);
+    if (info.hIcon) DestroyIcon(info.hIcon);
 }
 
 int FolderEntryHeight(HWND list, HFONT font) {

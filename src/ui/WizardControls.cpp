@@ -208,6 +208,8 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         windowClass = "COMBOBOX";
         style |= WS_TABSTOP | WS_VSCROLL |
                  (cls == TControlClass::DriveCombo || d.text[1] == "1" ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
+        // The drive combo draws the drives' pictures.
+        if (cls == TControlClass::DriveCombo) style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
         height += 200; // the drop-down part
         break;
     case TControlClass::License:
@@ -361,6 +363,12 @@ void TWinControl::SetFont(const TFontRecord& font) {
 }
 
 void TWinControl::UpdateItemHeight() {
+    if (Class() == TControlClass::DriveCombo) {
+        const int height = FolderEntryHeight(hwnd_, static_cast<HFONT>(font_.Get()));
+        SendMessageA(hwnd_, CB_SETITEMHEIGHT, WPARAM(-1), height); // the selection field
+        SendMessageA(hwnd_, CB_SETITEMHEIGHT, 0, height);
+        return;
+    }
     if (!(GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED)) return;
     if (Class() == TControlClass::DirList) {
         SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, FolderEntryHeight(hwnd_, static_cast<HFONT>(font_.Get())));
@@ -421,15 +429,18 @@ std::vector<std::string> TWinControl::Items() const {
         return items;
     }
     const int count = int(SendMessageA(hwnd_, IsList() ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        const int length = int(SendMessageA(hwnd_, IsList() ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, WPARAM(i), 0));
-        std::string text(size_t(length > 0 ? length : 0) + 1, '\0');
-        SendMessageA(hwnd_, IsList() ? LB_GETTEXT : CB_GETLBTEXT, WPARAM(i),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(size_t(length > 0 ? length : 0));
-        items.push_back(text);
-    }
+    for (int i = 0; i < count; ++i)
+        items.push_back(WindowItemText(i));
     return items;
+}
+
+std::string TWinControl::WindowItemText(int index) const {
+    const int length = int(SendMessageA(hwnd_, IsList() ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, WPARAM(index), 0));
+    std::string text(size_t(length > 0 ? length : 0) + 1, '\0');
+    SendMessageA(hwnd_, IsList() ? LB_GETTEXT : CB_GETLBTEXT, WPARAM(index),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(size_t(length > 0 ? length : 0));
+    return text;
 }
 
 void TWinControl::SetSelected(int index, bool selected) {
@@ -488,13 +499,13 @@ void TWinControl::ToggleItem(int index) {
 void TWinControl::DrawItem(const DRAWITEMSTRUCT& d) {
     if (d.itemID == UINT(-1)) return;
     if (Class() == TControlClass::DirList) {
-        if (d.itemID >= entryDepths_.size()) return;
-        const int length = int(SendMessageA(hwnd_, LB_GETTEXTLEN, d.itemID, 0));
-        std::string name(size_t(std::max(length, 0)) + 1, '\0');
-        SendMessageA(hwnd_, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(name.data()));
-        name.resize(size_t(std::max(length, 0)));
-        DrawFolderEntry(d, name, entryDepths_[d.itemID], d.itemID < openEntries_,
-                        static_cast<HFONT>(font_.Get()));
+        if (d.itemID < entryDepths_.size())
+            DrawFolderEntry(d, WindowItemText(int(d.itemID)), entryDepths_[d.itemID], d.itemID < openEntries_,
+                            static_cast<HFONT>(font_.Get()));
+        return;
+    }
+    if (Class() == TControlClass::DriveCombo) {
+        DrawDriveEntry(d, WindowItemText(int(d.itemID)), static_cast<HFONT>(font_.Get()));
         return;
     }
     if (d.itemID < objects_.size()) {

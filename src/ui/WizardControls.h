@@ -96,6 +96,8 @@ private:
     bool IsCombo() const;
     bool IsMemo() const;
     bool ItemEnabled(const TItemObject& item) const;
+    // The text of a list box's or combo box's item in the window.
+    std::string WindowItemText(int index) const;
     void UpdateItemHeight();
 
     HWND hwnd_ = nullptr;

@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -35,6 +36,19 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (TWinControl* c = TWinControl::FromWindow(item->hwndItem)) {
                 c->DrawItem(*item);
                 return TRUE;
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            // A press on a link that the licence viewer detected opens it.
+            const auto* link = reinterpret_cast<const ENLINK*>(lp);
+            if (link->nmhdr.code == EN_LINK && link->msg == WM_LBUTTONDOWN) {
+                std::string url(size_t(link->chrg.cpMax - link->chrg.cpMin) + 1, '\0');
+                TEXTRANGEA range{link->chrg, url.data()};
+                url.resize(size_t(SendMessageA(link->nmhdr.hwndFrom, EM_GETTEXTRANGE, 0,
+                                               reinterpret_cast<LPARAM>(&range))));
+                ShellExecuteA(hwnd, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                return 1;
             }
             break;
         }
@@ -250,6 +264,7 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
     }
     if (cls == TControlClass::License) {
         SendMessageA(hwnd_, EM_AUTOURLDETECT, TRUE, 0);
+        SendMessageA(hwnd_, EM_SETEVENTMASK, 0, SendMessageA(hwnd_, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
         SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, LPARAM(GetSysColor(COLOR_WINDOW)));
     }
 }

@@ -73,6 +73,9 @@ LRESULT TTransparentPaint::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     case WM_PAINT: {
         if (!GetUpdateRect(control_, nullptr, FALSE)) return 0;
+        // What lies beneath may have changed, unless the control only redraws its state.
+        if (!stateRedraw_) background_.Reset();
+        stateRedraw_ = false;
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(control_, &ps);
         Compose(dc);
@@ -94,6 +97,7 @@ LRESULT TTransparentPaint::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     const LRESULT result = CallWindowProcA(base_, control_, msg, wp, lp);
     if (RedrawsAfter(msg)) {
+        stateRedraw_ = true;
         InvalidateRect(control_, nullptr, FALSE);
         UpdateWindow(control_);
     }

@@ -31,6 +31,7 @@ private:
     WNDPROC base_ = nullptr;
     GdiObject background_; // what lies beneath the control, at its size
     SIZE backgroundSize_{};
+    bool stateRedraw_ = false; // the next paint only shows a new state: the cache holds
 };
 
 } // namespace cvn

@@ -555,7 +555,16 @@ void TWinControl::SetProgressMaximum(int maximum) {
 
 void TWinControl::LoadPicture(const std::string& path) {
     picture_ = LoadPictureFile(path);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    RepaintGraphic();
+}
+
+void TWinControl::RepaintGraphic() {
+    // The controls over the picture or shape paint again too: they show it through.
+    HWND parent = GetParent(hwnd_);
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TWinControl::ShowApplicationIcon() {
@@ -571,21 +580,21 @@ void TWinControl::ShowApplicationIcon() {
     }
     ReleaseDC(hwnd_, screen);
     picture_ = std::move(bitmap);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    RepaintGraphic();
 }
 
 void TWinControl::SetImageFlags(bool stretch, bool transparent, bool border) {
     stretch_ = stretch;
     pictureTransparent_ = transparent;
     border_ = border;
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    RepaintGraphic();
 }
 
 void TWinControl::SetShape(int shape, int penColour, int brushColour) {
     shape_ = shape;
     pen_ = ColourFromNumber(penColour);
     brush_ = ColourFromNumber(brushColour);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    RepaintGraphic();
 }
 
 void TWinControl::LoadTextFile(const std::string& path) {

@@ -99,6 +99,7 @@ private:
     // The text of a list box's or combo box's item in the window.
     std::string WindowItemText(int index) const;
     void UpdateItemHeight();
+    void RepaintGraphic();
 
     HWND hwnd_ = nullptr;
     GdiObject font_;

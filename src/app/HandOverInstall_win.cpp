@@ -88,6 +88,7 @@ int RunWizard(TSetupRun& run, TStartupHost& host) {
     wizard.facts.executablePath = host.ExecutablePath();
     wizard.facts.applicationTitle = TApplication::Instance().Title();
     wizard.internet = run.internet.get();
+    if (run.maintenance) wizard.notDeleted = &run.maintenance->NotRemoved();
     TDeviceHandOvers handOvers(run, host);
     bool ok = false;
     // With the background-window flag the background comes first and owns the wizard.

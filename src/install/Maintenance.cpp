@@ -78,6 +78,7 @@ void TMaintenance::RemoveDeselectedComponents(const std::function<void(int done,
     // What the components that stay still use is kept; the rest leaves the log, so
     // the uninstall data written next lists only what is still installed.
     if (toRemove.empty() || !remover.Remove(previous_.items, toRemove, selected, false, true)) progress(0, 0);
+    notRemoved_ = remover.NotRemoved();
 }
 
 bool TMaintenance::RemoveProduct(const std::string& resultVariable, const std::string& softwareName,
@@ -116,6 +117,7 @@ bool TMaintenance::RemoveProduct(const std::string& resultVariable, const std::s
             result = "1";
         else if (remover.Remove(read.data.items, read.data.installedComponents, "", true))
             result = "2";
+        notRemoved_ = remover.NotRemoved();
         RemoveUninstallEntry(*parts_.removal, read.data.companyName, read.data.softwareName);
     } else if (parts_.showError) {
         parts_.showError(read.problem);

@@ -69,6 +69,8 @@ public:
 
     const std::vector<TUninstallItem>& Items() const override { return previous_.items; }
     void RemoveDeselectedComponents(const std::function<void(int done, int total)>& progress) override;
+    // What the last removal could not remove (the wizard's not-deleted lists show it).
+    const std::vector<std::string>& NotRemoved() const { return notRemoved_; }
 
 private:
     TParts parts_;
@@ -78,6 +80,7 @@ private:
     TUninstallData previous_;
     bool loaded_ = false;
     bool ownProductRemoved_ = false;
+    std::vector<std::string> notRemoved_;
 };
 
 } // namespace cvn

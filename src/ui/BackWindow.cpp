@@ -12,23 +12,6 @@ constexpr UINT_PTR kEntranceTimer = 1;
 // The shortest interval a window timer keeps; a slide of 1000 pixels takes a second.
 constexpr UINT kEntranceFrameMs = 10;
 
-// A memory device context with a bitmap of its own selected, released together.
-class TMemoryDC {
-public:
-    TMemoryDC(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)), old_(SelectObject(dc_, bitmap)) {}
-    ~TMemoryDC() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    TMemoryDC(const TMemoryDC&) = delete;
-    TMemoryDC& operator=(const TMemoryDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 // The gradient's colours as a palette, so that a display of 256 colours or fewer shows
 // them as far as it can instead of dithering each band.
 GdiObject GradientPalette(COLORREF start, COLORREF end) {

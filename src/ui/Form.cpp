@@ -38,7 +38,7 @@ int PointsToHeight(int points) {
 GdiObject CreateFontFromSpec(const TFontSpec& font) {
     return GdiObject(CreateFontA(PointsToHeight(font.points), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
                                  font.italic, font.underline, font.strikeOut, font.charset,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, font.quality,
                                  DEFAULT_PITCH | FF_DONTCARE, font.face.c_str()));
 }
 

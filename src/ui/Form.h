@@ -35,6 +35,7 @@ struct TFontSpec {
     bool underline = false;
     bool strikeOut = false;
     BYTE charset = DEFAULT_CHARSET;
+    BYTE quality = DEFAULT_QUALITY;
 };
 
 GdiObject CreateFontFromSpec(const TFontSpec& font);

@@ -20,6 +20,23 @@ GdiObject LoadPackedBitmapResource(HINSTANCE module, const char* name);
 using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
 TransparentBltFn TransparentCopy();
 
+// A memory device context with a bitmap of its own selected, released together.
+class TMemoryDC {
+public:
+    TMemoryDC(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)), old_(SelectObject(dc_, bitmap)) {}
+    ~TMemoryDC() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
 // Width and height of a bitmap; zero for none.
 SIZE BitmapSize(HBITMAP bitmap);
 

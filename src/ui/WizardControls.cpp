@@ -5,10 +5,13 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Picture.h"
+#include "ui/FolderControls.h"
+#include "ui/WizardGraphics.h"
 #include "wizard/CheckList.h"
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -18,30 +21,40 @@ namespace {
 
 constexpr const char* kPanelClass = "CvnWizardPanel";
 
-TWinControl* ControlOf(HWND hwnd) {
-    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         switch (msg) {
         case WM_COMMAND:
             if (lp) {
-                if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) c->Command(HIWORD(wp));
+                if (TWinControl* c = TWinControl::FromWindow(reinterpret_cast<HWND>(lp)))
+                    c->Command(HIWORD(wp));
                 return 0;
             }
             break;
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (TWinControl* c = ControlOf(item->hwndItem)) {
+            if (TWinControl* c = TWinControl::FromWindow(item->hwndItem)) {
                 c->DrawItem(*item);
                 return TRUE;
             }
             break;
         }
+        case WM_NOTIFY: {
+            // A press on a link that the licence viewer detected opens it.
+            const auto* link = reinterpret_cast<const ENLINK*>(lp);
+            if (link->nmhdr.code == EN_LINK && link->msg == WM_LBUTTONDOWN) {
+                std::string url(size_t(link->chrg.cpMax - link->chrg.cpMin) + 1, '\0');
+                TEXTRANGEA range{link->chrg, url.data()};
+                url.resize(size_t(SendMessageA(link->nmhdr.hwndFrom, EM_GETTEXTRANGE, 0,
+                                               reinterpret_cast<LPARAM>(&range))));
+                ShellExecuteA(hwnd, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                return 1;
+            }
+            break;
+        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            if (TWinControl* c = ControlOf(reinterpret_cast<HWND>(lp))) {
+            if (TWinControl* c = TWinControl::FromWindow(reinterpret_cast<HWND>(lp))) {
                 HDC dc = reinterpret_cast<HDC>(wp);
                 SetTextColor(dc, c->TextColour());
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -95,7 +108,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 // The check lists' window procedure in front of the list box's own: a press on an
 // item's check box or the Space key toggles the item.
 LRESULT CALLBACK CheckListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    TWinControl* c = ControlOf(hwnd);
+    TWinControl* c = TWinControl::FromWindow(hwnd);
     WNDPROC base = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "CvnBaseProc"));
     if (c) {
         try {
@@ -165,7 +178,7 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
     const char* windowClass = "STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    int height = d.height;
+    int width = d.width, height = d.height;
     switch (cls) {
     case TControlClass::Label:
         style |= SS_NOTIFY | SS_NOPREFIX;
@@ -200,6 +213,8 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         // The component and program-group lists draw their items themselves.
         if (cls == TControlClass::ListBox && (d.role == 4 || d.role == 2))
             style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+        // The directory list draws its folder pictures.
+        if (cls == TControlClass::DirList) style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
         exStyle = WS_EX_CLIENTEDGE;
         break;
     case TControlClass::ComboBox:
@@ -207,6 +222,8 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         windowClass = "COMBOBOX";
         style |= WS_TABSTOP | WS_VSCROLL |
                  (cls == TControlClass::DriveCombo || d.text[1] == "1" ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
+        // The drive combo draws the drives' pictures.
+        if (cls == TControlClass::DriveCombo) style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
         height += 200; // the drop-down part
         break;
     case TControlClass::License:
@@ -226,30 +243,38 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         break;
     case TControlClass::Image:
     case TControlClass::ImageButton:
-        style |= SS_BITMAP | SS_NOTIFY | (d.text[1] == "1" ? SS_REALSIZECONTROL : 0);
-        break;
     case TControlClass::Line:
-        style |= SS_ETCHEDHORZ;
-        height = 2;
-        break;
     case TControlClass::Shape:
-        style |= SS_BLACKFRAME;
+        windowClass = GraphicWindowClass();
+        width = std::max(width, 10);
+        height = std::max(height, cls == TControlClass::Line ? 4 : 10);
         break;
     }
-    hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, d.left, d.top, d.width, height, parent, nullptr,
+    hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, d.left, d.top, width, height, parent, nullptr,
                             TApplication::Instance().ModuleInstance(), nullptr);
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    if (hwnd_ && (style & LBS_OWNERDRAWFIXED)) {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    PlaceInZOrder(hwnd_, parent);
+    // Check boxes, radio buttons and transparent labels let a picture beneath them show.
+    if (cls == TControlClass::CheckBox || cls == TControlClass::RadioButton || transparent_)
+        transparentPaint_ = std::make_unique<TTransparentPaint>(hwnd_);
+    if ((style & LBS_OWNERDRAWFIXED) && cls == TControlClass::ListBox) {
         SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
         SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListProc));
     }
-    if (cls == TControlClass::License && hwnd_) {
+    if (cls == TControlClass::License) {
         SendMessageA(hwnd_, EM_AUTOURLDETECT, TRUE, 0);
+        SendMessageA(hwnd_, EM_SETEVENTMASK, 0, SendMessageA(hwnd_, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
         SendMessageA(hwnd_, EM_SETBKGNDCOLOR, 0, LPARAM(GetSysColor(COLOR_WINDOW)));
     }
 }
 
+TWinControl* TWinControl::FromWindow(HWND hwnd) {
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
 TWinControl::~TWinControl() {
+    transparentPaint_.reset();
     if (hwnd_ && IsWindow(hwnd_)) {
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         if (HANDLE base = GetPropA(hwnd_, "CvnBaseProc")) {
@@ -342,7 +367,10 @@ void TWinControl::SetEnabled(bool enabled) {
 }
 
 void TWinControl::SetFont(const TFontRecord& font) {
-    const TFontSpec face = FontSpecFromRecord(font);
+    TFontSpec face = FontSpecFromRecord(font);
+    // Drawn over a picture through a colour key, smoothed edges would keep a rim of the
+    // background they were blended with.
+    if (transparentPaint_) face.quality = NONANTIALIASED_QUALITY;
     colour_ = face.color;
     font_ = CreateFontFromSpec(face);
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
@@ -350,7 +378,17 @@ void TWinControl::SetFont(const TFontRecord& font) {
 }
 
 void TWinControl::UpdateItemHeight() {
+    if (Class() == TControlClass::DriveCombo) {
+        const int height = FolderEntryHeight(hwnd_, static_cast<HFONT>(font_.Get()));
+        SendMessageA(hwnd_, CB_SETITEMHEIGHT, WPARAM(-1), height); // the selection field
+        SendMessageA(hwnd_, CB_SETITEMHEIGHT, 0, height);
+        return;
+    }
     if (!(GetWindowLongA(hwnd_, GWL_STYLE) & LBS_OWNERDRAWFIXED)) return;
+    if (Class() == TControlClass::DirList) {
+        SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, FolderEntryHeight(hwnd_, static_cast<HFONT>(font_.Get())));
+        return;
+    }
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
     SIZE text{};
@@ -390,22 +428,34 @@ void TWinControl::SetItems(const std::vector<std::string>& items) {
 
 std::vector<std::string> TWinControl::Items() const {
     std::vector<std::string> items;
-    if (IsMemo()) return items;
+    if (IsMemo()) {
+        const std::string text = Text();
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = text.find("\r\n", start);
+            items.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) break;
+            start = end + 2;
+        }
+        return items;
+    }
     if (!objects_.empty()) {
         for (const TItemObject& item : objects_)
             items.push_back(item.name);
         return items;
     }
     const int count = int(SendMessageA(hwnd_, IsList() ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        const int length = int(SendMessageA(hwnd_, IsList() ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, WPARAM(i), 0));
-        std::string text(size_t(length > 0 ? length : 0) + 1, '\0');
-        SendMessageA(hwnd_, IsList() ? LB_GETTEXT : CB_GETLBTEXT, WPARAM(i),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(size_t(length > 0 ? length : 0));
-        items.push_back(text);
-    }
+    for (int i = 0; i < count; ++i)
+        items.push_back(WindowItemText(i));
     return items;
+}
+
+std::string TWinControl::WindowItemText(int index) const {
+    const int length = int(SendMessageA(hwnd_, IsList() ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, WPARAM(index), 0));
+    std::string text(size_t(length > 0 ? length : 0) + 1, '\0');
+    SendMessageA(hwnd_, IsList() ? LB_GETTEXT : CB_GETLBTEXT, WPARAM(index),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(size_t(length > 0 ? length : 0));
+    return text;
 }
 
 void TWinControl::SetSelected(int index, bool selected) {
@@ -463,6 +513,16 @@ void TWinControl::ToggleItem(int index) {
 
 void TWinControl::DrawItem(const DRAWITEMSTRUCT& d) {
     if (d.itemID == UINT(-1)) return;
+    if (Class() == TControlClass::DirList) {
+        if (d.itemID < entryDepths_.size())
+            DrawFolderEntry(d, WindowItemText(int(d.itemID)), entryDepths_[d.itemID], d.itemID < openEntries_,
+                            static_cast<HFONT>(font_.Get()));
+        return;
+    }
+    if (Class() == TControlClass::DriveCombo) {
+        DrawDriveEntry(d, WindowItemText(int(d.itemID)), static_cast<HFONT>(font_.Get()));
+        return;
+    }
     if (d.itemID < objects_.size()) {
         // A disabled item whose check box is hidden cannot stay chosen: it is unchecked
         // the first time it is drawn, and the list reports the change.
@@ -495,7 +555,46 @@ void TWinControl::SetProgressMaximum(int maximum) {
 
 void TWinControl::LoadPicture(const std::string& path) {
     picture_ = LoadPictureFile(path);
-    SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
+    RepaintGraphic();
+}
+
+void TWinControl::RepaintGraphic() {
+    // The controls over the picture or shape paint again too: they show it through.
+    HWND parent = GetParent(hwnd_);
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TWinControl::ShowApplicationIcon() {
+    HICON icon = LoadIconA(TApplication::Instance().ModuleInstance(), "MAINICON");
+    const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    HDC screen = GetDC(hwnd_);
+    GdiObject bitmap(CreateCompatibleBitmap(screen, width, height));
+    {
+        TMemoryDC memory(screen, static_cast<HBITMAP>(bitmap.Get()));
+        RECT all{0, 0, width, height};
+        FillRect(memory.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+        if (icon) DrawIcon(memory.Get(), 0, 0, icon);
+    }
+    ReleaseDC(hwnd_, screen);
+    picture_ = std::move(bitmap);
+    RepaintGraphic();
+}
+
+void TWinControl::SetImageFlags(bool stretch, bool transparent, bool border) {
+    stretch_ = stretch;
+    pictureTransparent_ = transparent;
+    border_ = border;
+    RepaintGraphic();
+}
+
+void TWinControl::SetShape(int shape, int penColour, int brushColour) {
+    shape_ = shape;
+    pen_ = ColourFromNumber(penColour);
+    brush_ = ColourFromNumber(brushColour);
+    RepaintGraphic();
 }
 
 void TWinControl::LoadTextFile(const std::string& path) {
@@ -514,7 +613,7 @@ void TWinControl::SetFolder(const std::string& folder) {
         int chosen = -1, n = 0;
         for (int i = 0; i < 26; ++i) {
             if (!(drives & (1u << i))) continue;
-            std::string item = std::string(1, char('a' + i)) + ":";
+            const std::string item = DriveText(char('a' + i));
             SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
             if (!folder.empty() && (folder[0] | 0x20) == item[0]) chosen = n;
             ++n;
@@ -525,6 +624,7 @@ void TWinControl::SetFolder(const std::string& folder) {
     // The directory list: the folder's path from the root down, then its subfolders.
     SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
     entryPaths_.clear();
+    entryDepths_.clear();
     std::string path = folder;
     while (path.size() > 3 && path.back() == '\\')
         path.pop_back();
@@ -534,14 +634,14 @@ void TWinControl::SetFolder(const std::string& folder) {
         size_t slash = path.find('\\', start);
         std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (!part.empty()) {
-            std::string entry = std::string(size_t(depth) * 2, ' ') + part;
-            SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(part.c_str()));
             entryPaths_.push_back(depth == 0 ? part + "\\" : path.substr(0, slash));
-            ++depth;
+            entryDepths_.push_back(depth++);
         }
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
+    openEntries_ = entryPaths_.size();
     SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(depth - 1), 0);
     WIN32_FIND_DATAA data;
     std::string pattern = (path.back() == '\\' ? path : path + "\\") + "*";
@@ -550,9 +650,9 @@ void TWinControl::SetFolder(const std::string& folder) {
     do {
         const std::string name = data.cFileName;
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
-        std::string entry = std::string(size_t(depth) * 2, ' ') + name;
-        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
         entryPaths_.push_back((path.back() == '\\' ? path : path + "\\") + name);
+        entryDepths_.push_back(depth);
     } while (FindNextFileA(find, &data));
     FindClose(find);
 }

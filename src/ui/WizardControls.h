@@ -2,6 +2,7 @@
 
 #include "core/Handle_win.h"
 #include "ui/CheckListItem.h"
+#include "ui/TransparentPaint.h"
 #include "wizard/WizardControl.h"
 
 #include <windows.h>
@@ -52,6 +53,8 @@ public:
     ~TWinControl() override;
 
     HWND Handle() const { return hwnd_; }
+    // The control a window of a page belongs to; null for other windows.
+    static TWinControl* FromWindow(HWND hwnd);
     // A notification from the control's window (WM_COMMAND code).
     void Command(int code);
     COLORREF TextColour() const { return colour_; }
@@ -82,13 +85,21 @@ public:
     void LoadTextFile(const std::string& path) override;
     void SetFolder(const std::string& folder) override;
     std::string Folder() const override { return folder_; }
+    void SetImageFlags(bool stretch, bool transparent, bool border) override;
+    void SetShape(int shape, int penColour, int brushColour) override;
+    void ShowApplicationIcon() override;
+    // Pictures, lines and shapes draw themselves.
+    void PaintGraphic(HDC dc);
 
 private:
     bool IsList() const;
     bool IsCombo() const;
     bool IsMemo() const;
     bool ItemEnabled(const TItemObject& item) const;
+    // The text of a list box's or combo box's item in the window.
+    std::string WindowItemText(int index) const;
     void UpdateItemHeight();
+    void RepaintGraphic();
 
     HWND hwnd_ = nullptr;
     GdiObject font_;
@@ -100,7 +111,13 @@ private:
     TListLook look_;
     const TListPictures* pictures_ = nullptr;
     std::string folder_;
-    std::vector<std::string> entryPaths_; // directory list: the folder of each entry
+    std::vector<std::string> entryPaths_; // directory list: the folder of each entry,
+    std::vector<int> entryDepths_;        // its level below the drive,
+    size_t openEntries_ = 0;              // and how many entries the current path has
+    bool stretch_ = false, pictureTransparent_ = false, border_ = false;
+    int shape_ = 0;
+    COLORREF pen_ = RGB(0, 0, 0), brush_ = RGB(255, 255, 255);
+    std::unique_ptr<TTransparentPaint> transparentPaint_;
 };
 
 } // namespace cvn

@@ -151,7 +151,12 @@ void TWizard::RefreshControl(TWizardControl& c, bool init, const std::string& va
         return;
     }
     case TControlClass::NotDeletedList:
-        // The removal of a previous installation fills this list.
+        // Only building the page clears the lines: each entry appends the list again.
+        if (init && ctx_.notDeleted && !ctx_.notDeleted->empty()) {
+            std::vector<std::string> lines = c.Items();
+            lines.insert(lines.end(), ctx_.notDeleted->begin(), ctx_.notDeleted->end());
+            c.SetItems(lines);
+        }
         return;
     case TControlClass::DirList:
         if (init || role == 15 ||
@@ -185,6 +190,8 @@ void TWizard::RefreshControl(TWizardControl& c, bool init, const std::string& va
         if (!init || !selected) return;
         if (d.role == 0)
             c.LoadPicture(Expand(WithBackslash(ctx_.variables->Program().tempSetupDir) + d.text[0]));
+        else if (d.role == 8)
+            c.ShowApplicationIcon();
         else if (d.role == 9 && c.Class() == TControlClass::Image)
             c.LoadPicture(Expand(WithBackslash(ctx_.variables->Program().tempSetupDir) +
                                  ctx_.package->Settings().appearance.defaultDialogPicture));

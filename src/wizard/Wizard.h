@@ -31,6 +31,8 @@ struct TWizardContext {
     TPreInstallFacts facts; // for the checks when the wizard is created
     // The Download command's owner; the wizard is its progress display. Null: no downloads.
     TInternetCommands* internet = nullptr;
+    // What the last removal of a previous installation could not remove. Null: none.
+    const std::vector<std::string>* notDeleted = nullptr;
 };
 
 // The setup wizard without its windows: it moves between the package's pages by name

@@ -117,6 +117,8 @@ public:
     // leaves a text viewer unchanged.
     virtual void LoadPicture(const std::string& path) { (void)path; }
     virtual void LoadTextFile(const std::string& path) { (void)path; }
+    // Image and image button: the application's icon on the wizard's colour.
+    virtual void ShowApplicationIcon() {}
     // Image flags (text 2-4 of an image); shape kind and colours.
     virtual void SetImageFlags(bool stretch, bool transparent, bool border) {
         (void)stretch, (void)transparent, (void)border;

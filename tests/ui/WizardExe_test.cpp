@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <chrono>
 #include <cstdio>
 
@@ -411,6 +410,72 @@ TEST_F(WizardExe, EveryControlKindIsBuiltWithItsValueAndARefreshReReadsTheVariab
     Click(wizard, "Refresh");
     EXPECT_NE(WaitForChild(wizard, "Static", "Label 0"), nullptr);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+// The colour on the screen at a point of a control, waiting up to five seconds for it
+// to become `expected` (the page paints after it is shown).
+COLORREF ScreenColourAt(HWND control, int x, int y, COLORREF expected) {
+    POINT at{x, y};
+    ClientToScreen(control, &at);
+    COLORREF colour = CLR_INVALID;
+    for (int i = 0; i < 500 && colour != expected; ++i) {
+        HDC screen = GetDC(nullptr);
+        colour = GetPixel(screen, at.x, at.y);
+        ReleaseDC(nullptr, screen);
+        if (colour != expected) Sleep(10);
+    }
+    return colour;
+}
+
+TEST_F(WizardExe, PicturesShapesFolderAndDriveControlsShowTheirContent) {
+    pkg.supportFiles.push_back({30, "red.bmp", "%TempSetupDir%\\", BitmapFile(8, 8, 255, 0, 0)});
+    pkg.AddPage("Looks");
+    pkg.AddPage("Last");
+    auto place = [](TControlDefinition c, int left, int top, int width, int height) {
+        c.left = left, c.top = top, c.width = width, c.height = height;
+        return c;
+    };
+    const std::string installDir = folder + "\\missing\\deeper";
+    pkg.package.Settings().defaultInstallDir = installDir;
+    TControlDefinition dirs = place(Control(6, {"", "", "", "", "", ""}, 15), 200, 10, 180, 120);
+    dirs.variable = "%InstallDir%";
+    TControlDefinition drives = place(Control(7, {"", "", "", "", "", ""}, 16), 200, 140, 180, 22);
+    drives.variable = "%InstallDir%";
+    pkg.package.dialogs[0].controls = {
+        place(Control(4, {"Over", "", "0", "1", "0"}), 20, 20, 150, 20), // on the picture built below it
+        place(Control(5, {"Radio over", "", "0", "x"}), 20, 50, 150, 20),
+        place(Control(8, {"red.bmp", "1", "0", "0"}), 10, 10, 170, 80), // stretched, opaque
+        place(Control(11, {"4", "0", "65280"}), 10, 120, 80, 60),       // green ellipse
+        dirs,
+        drives};
+    auto setup = Start();
+    HWND wizard = Wizard(*setup);
+    ASSERT_NE(wizard, nullptr);
+    HWND box = WaitForChild(wizard, "Button", "Over");
+    HWND radio = WaitForChild(wizard, "Button", "Radio over");
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(radio, nullptr);
+    // Right of their captions the picture beneath shows through both buttons.
+    EXPECT_EQ(ScreenColourAt(box, 145, 10, RGB(255, 0, 0)), RGB(255, 0, 0));
+    EXPECT_EQ(ScreenColourAt(radio, 145, 10, RGB(255, 0, 0)), RGB(255, 0, 0));
+    // The picture fills its whole control (stretched) and the ellipse is green inside
+    // (points given from the check box at 20, 20 of the page).
+    EXPECT_EQ(ScreenColourAt(box, 155, 65, RGB(255, 0, 0)), RGB(255, 0, 0));
+    EXPECT_EQ(ScreenColourAt(box, 30, 130, RGB(0, 255, 0)), RGB(0, 255, 0));
+    const COLORREF face = GetSysColor(COLOR_BTNFACE); // the page's, outside the ellipse
+    EXPECT_EQ(ScreenColourAt(box, -8, 102, face), face);
+
+    // The folder list shows the nearest existing folder's path, one entry a level from
+    // the drive down, that folder chosen, then its one subfolder ("temp").
+    HWND list = WaitForChild(wizard, "ListBox");
+    ASSERT_NE(list, nullptr);
+    const auto levels = std::count(folder.begin(), folder.end(), '\\') + 1;
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), levels - 1);
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), levels + 1);
+    // The drive combo shows the install folder's drive.
+    HWND combo = WaitForChild(wizard, "ComboBox");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(TextOf(combo).substr(0, 3), std::string(1, char(tolower(folder[0]))) + ": ");
 }
 
 TEST_F(WizardExe, TheLicencePageShowsTheLicenceFileAsRichText) {

@@ -43,6 +43,8 @@ public:
     void SetFolder(const std::string& folder) override { folder_ = folder; }
     std::string Folder() const override { return folder_; }
     void LoadTextFile(const std::string& path) override { loadedFile_ = path; }
+    void LoadPicture(const std::string& path) override { picture_ = path; }
+    void ShowApplicationIcon() override { picture_ = "<application icon>"; }
     void SetProgress(int position) override { progress.push_back("2:" + std::to_string(position)); }
     void SetProgressMaximum(int maximum) override { progress.push_back("3:" + std::to_string(maximum)); }
 
@@ -56,6 +58,7 @@ public:
     bool enabled_ = true;
     TFontRecord font_;
     std::string loadedFile_;
+    std::string picture_;
     std::vector<std::string> progress; // "kind:value" as set
 
 private:

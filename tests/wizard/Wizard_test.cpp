@@ -46,8 +46,10 @@ protected:
         interp.Hooks() = {};
     }
 
-    TWizard& Start(TInternetCommands* internet = nullptr) {
+    TWizard& Start(TInternetCommands* internet = nullptr,
+                   const std::vector<std::string>* notDeleted = nullptr) {
         TWizardContext ctx;
+        ctx.notDeleted = notDeleted;
         ctx.package = &package;
         ctx.variables = &vars;
         ctx.interpreter = &interp;
@@ -304,6 +306,26 @@ TEST_F(Wizard, BuiltControlsGetNumberedNamesAndPagesAreBuiltOnce) {
     w.ShowDialog("Other");
     w.ShowDialog("Welcome-Page");
     EXPECT_EQ(view.panelsCreated, 2);
+}
+
+TEST_F(Wizard, NotDeletedListAppendsTheLeftoversOnEachEntryAndIconImagesShowTheApplicationIcon) {
+    const std::vector<std::string> leftovers = {"C:\\App\\data.db", "C:\\App"};
+    package.dialogs = {Dialog("Removed"), Dialog("Other")};
+    package.dialogs[0].controls = {Control(6, {"", "", "", "", "", ""}, {}, 12),
+                                   Control(8, {"logo.bmp"}, {}, 8), Control(9, {"logo.bmp"}, {}, 8),
+                                   Control(8, {"logo.bmp"})};
+    vars.Program().tempSetupDir = "C:\\Temp";
+    TWizard& w = Start(nullptr, &leftovers);
+    EXPECT_EQ(Ctl(0).Items(), leftovers);
+    EXPECT_EQ(Ctl(1).picture_, "<application icon>");
+    EXPECT_EQ(Ctl(2).picture_, "<application icon>");
+    EXPECT_EQ(Ctl(3).picture_, "C:\\Temp\\logo.bmp");
+
+    // The page is built once; entering it again appends the entries once more.
+    w.ShowDialog("Other");
+    w.ShowDialog("Removed");
+    const std::vector<std::string> twice = {leftovers[0], leftovers[1], leftovers[0], leftovers[1]};
+    EXPECT_EQ(Ctl(0).Items(), twice);
 }
 
 TEST_F(Wizard, StyleFramesItsPagesInItsFirstPageArea) {

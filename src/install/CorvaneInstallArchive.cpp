@@ -104,6 +104,9 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
         // The uninstaller travels under a name that is not run by mistake.
         target = targetDir + "cvnuninst.exe";
         kind = ukUninstaller;
+        // The last product removed may have left it to be deleted at restart; this
+        // product names it too, whether or not the copy here is replaced.
+        ctx_.platform->KeepAtRestart(target);
         Report(ipDetail, Message(kMsgUninstallerFiles));
     } else {
         kind = IsIconFile(target) ? ukPlainFile : ukFile;

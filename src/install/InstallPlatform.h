@@ -64,6 +64,9 @@ public:
                                               TRegistryValueType type, const std::string& bytes) = 0;
 
     virtual bool CreateShellLink(const TShellLinkSpec& link) = 0;
+    // Takes the file off the list of files Windows deletes when it next starts, where an
+    // earlier removal left it: the file serves a product again.
+    virtual void KeepAtRestart(const std::string& path) = 0;
 };
 
 // The running Windows (InstallPlatform_win.cpp; Windows only).

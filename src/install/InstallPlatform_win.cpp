@@ -6,6 +6,7 @@
 #include "core/SystemLibrary_win.h"
 #include "install/FileFacts.h"
 #include "install/Fonts.h"
+#include "install/PendingDeletions.h"
 #include "install/ServerRegistration.h"
 #include "install/SharedDlls.h"
 #include "install/SystemFolders.h"
@@ -105,6 +106,22 @@ public:
     }
 
     bool CreateShellLink(const TShellLinkSpec& link) override { return cvn::CreateShellLink(link); }
+
+    void KeepAtRestart(const std::string& path) override {
+        static const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+        static const char kPending[] = "PendingFileRenameOperations";
+        RegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, kSessionManager, KEY_QUERY_VALUE | KEY_SET_VALUE);
+        if (!key) return;
+        const std::optional<TRegValue> list = ReadRegValue(key.Get(), kPending);
+        if (!list || list->type != REG_MULTI_SZ) return;
+        bool changed = false;
+        TRegValue kept{REG_MULTI_SZ, WithoutDeletionOf(list->data, path, changed)};
+        if (!changed) return;
+        if (kept.data.empty())
+            RegDeleteValueA(key.Get(), kPending);
+        else
+            WriteRegValue(key.Get(), kPending, kept);
+    }
 };
 
 } // namespace

@@ -45,6 +45,7 @@ TEST_F(RestoreFile, CabinetsUninstallerAndIconGetTheirOwnKinds) {
     EXPECT_EQ(std::get<2>(Restore(1)), ukDeviceFile);
     EXPECT_EQ(Restore(2),
               std::make_tuple(std::string("C:\\WINDOWS\\cvnuninst.exe"), true, int32_t(ukUninstaller)));
+    EXPECT_EQ(platform.keptAtRestart, (Strings{"C:\\WINDOWS\\cvnuninst.exe"}));
     EXPECT_EQ(std::get<0>(Restore(3)), "C:\\WINDOWS\\cvnuninst.dat");
     EXPECT_EQ(std::get<2>(Restore(4)), ukFile);
     EXPECT_EQ(std::get<2>(Restore(5)), ukPlainFile);

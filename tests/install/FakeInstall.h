@@ -51,10 +51,11 @@ public:
     std::vector<std::string> sharedCounts, servers, typeLibraries, fontFiles, fontNames;
     std::set<std::string> failingRegistrations; // upper path: any registration fails
     uint32_t windowsMajor = 5;
-    std::map<std::string, int32_t> uses; // upper path: shared-file uses counted
-    std::vector<std::string> atRestart;  // files left for Windows to delete at restart
-    std::vector<std::string> removals;   // "server", "typelib", "font", "conduit" + what
-    std::vector<std::string> calls;      // every change, in order
+    std::map<std::string, int32_t> uses;    // upper path: shared-file uses counted
+    std::vector<std::string> atRestart;     // files left for Windows to delete at restart
+    std::vector<std::string> keptAtRestart; // taken off that list again
+    std::vector<std::string> removals;      // "server", "typelib", "font", "conduit" + what
+    std::vector<std::string> calls;         // every change, in order
 
     static std::string Key(const std::string& path) { return AsciiUpperCopy(path); }
     bool Has(const std::string& path) const { return files.count(Key(path)) != 0; }
@@ -89,6 +90,7 @@ public:
     TRegistryWrite WriteRegistryValue(TRegRoot root, const std::string& key, const std::string& name,
                                       TRegistryValueType type, const std::string& bytes) override;
     bool CreateShellLink(const TShellLinkSpec& link) override;
+    void KeepAtRestart(const std::string& path) override { keptAtRestart.push_back(path); }
 
     // TRemovalPlatform
     bool RemoveFileAtRestart(const std::string& path) override;

@@ -54,3 +54,16 @@ set(c ${PREFIX}/drive_c)
 set(reg ${c}/windows/system32/reg.exe)
 set(uninstaller ${c}/windows/system32/uninstaller.exe)
 set(list_key "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
+
+# Wine does what a restart of Windows does at the start of each of its sessions, and
+# each run above is one: the files left to be deleted at restart are gone by now. The
+# uninstaller's own file goes with the last product that names it.
+function(expect_uninstaller_after_restart)
+  run(${EMULATOR} ${reg} query "${list_key}" /s /v UninstallString)
+  string(FIND "${out}" "cvnuninst.exe" still_named)
+  if(still_named EQUAL -1)
+    expect_gone("${c}/windows/cvnuninst.exe")
+  else()
+    expect_exists("${c}/windows/cvnuninst.exe")
+  endif()
+endfunction()

@@ -107,6 +107,8 @@ expect_no_key("the Uninstall key" "${product_key}")
 run(${EMULATOR} ${uninstaller} --list)
 expect_not_in("${out}" "Tide Server")
 
+expect_uninstaller_after_restart()
+
 # Nothing else went.
 expect_exists("${product}/notes.txt")
 expect_key("the user's value" "${settings_key}" /v User)

@@ -111,3 +111,21 @@ if(rc EQUAL 0)
   message(FATAL_ERROR "cvnuninst accepted a missing data file")
 endif()
 expect_exists("${tables}/app.txt")
+
+# The last product goes silently (/S keeps the shared library, whose count reaches 0),
+# and before the next restart the same setup installs it again, in one Wine session:
+# the uninstaller left to be deleted at restart must then stay.
+string(REPLACE "/" "\\" work_dos "Z:${WORK}")
+file(WRITE ${WORK}/again.bat
+     "start /wait \"\" \"C:\\windows\\cvnuninst.exe\" \"C:\\Program Files\\Harbour Soft\\Tide Tables\\uninst.dat\" /S\r\n"
+     "start /wait \"\" \"${work_dos}\\tables.exe\"\r\n")
+run(${EMULATOR} ${c}/windows/system32/cmd.exe /c "${work_dos}\\again.bat")
+must("removing and installing Tide Tables again")
+expect_exists("${tables}/app.txt")
+expect_exists("${shared}")
+expect_uninstaller_after_restart()
+expect_exists("${c}/windows/cvnuninst.exe")
+run(${EMULATOR} ${c}/windows/cvnuninst.exe "C:\\Program Files\\Harbour Soft\\Tide Tables\\uninst.dat" /S)
+must("removing Tide Tables with /S")
+expect_gone("${tables}/app.txt")
+expect_uninstaller_after_restart()

@@ -202,8 +202,7 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
         break;
     case TControlClass::Frame:
-        windowClass = "BUTTON";
-        style |= BS_GROUPBOX;
+        windowClass = GraphicWindowClass();
         break;
     case TControlClass::ListBox:
     case TControlClass::DirList:

@@ -500,6 +500,23 @@ TEST_F(WizardExe, PicturesShapesFolderAndDriveControlsShowTheirContent) {
     const auto levels = std::count(folder.begin(), folder.end(), '\\') + 1;
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), levels - 1);
     EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), levels + 1);
+    // Enter on the drive's entry opens it as a double click would: the drive, then the
+    // folders at its root.
+    int rootFolders = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder.substr(0, 3) + "*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+        const std::string name = found.cFileName;
+        rootFolders += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..";
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 500 && SendMessageA(list, LB_GETCOUNT, 0, 0) != 1 + rootFolders; ++i)
+        Sleep(10);
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1 + rootFolders);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
     // The drive combo shows the install folder's drive.
     HWND combo = WaitForChild(wizard, "ComboBox");
     ASSERT_NE(combo, nullptr);

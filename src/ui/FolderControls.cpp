@@ -41,14 +41,86 @@ HICON FolderIcon(bool open) {
 
 constexpr int kIconSize = 16;
 
-// An entry's background, picture at x and text after it.
-void DrawEntry(const DRAWITEMSTRUCT& d, const std::string& name, int x, HICON icon, HFONT font) {
+// The built-in pictures for when the shell gives none, drawn in a 16 x 16 cell at (x, y).
+enum class TBuiltInPicture { ClosedFolder, OpenFolder, FixedDrive, RemovableDrive, DiscDrive, NetworkDrive };
+
+void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF fill) {
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, brush);
+    Rectangle(dc, left, top, right, bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+void DrawBuiltInPicture(HDC dc, int x, int y, TBuiltInPicture picture) {
+    const COLORREF folder = RGB(255, 204, 0), grey = RGB(192, 192, 192);
+    switch (picture) {
+    case TBuiltInPicture::ClosedFolder:
+    case TBuiltInPicture::OpenFolder:
+        FillBox(dc, x + 1, y + 2, x + 7, y + 5, folder); // the tab
+        FillBox(dc, x + 1, y + 4, x + 15, y + 14, folder);
+        if (picture == TBuiltInPicture::OpenFolder) {
+            // The open folder's front leans back, showing its inside.
+            const POINT front[] = {{x + 4, y + 7}, {x + 16, y + 7}, {x + 14, y + 14}, {x + 1, y + 14}};
+            HBRUSH light = CreateSolidBrush(RGB(255, 240, 160));
+            HGDIOBJ old = SelectObject(dc, light);
+            Polygon(dc, front, 4);
+            SelectObject(dc, old);
+            DeleteObject(light);
+        }
+        return;
+    case TBuiltInPicture::DiscDrive: {
+        HBRUSH silver = CreateSolidBrush(grey);
+        HGDIOBJ old = SelectObject(dc, silver);
+        Ellipse(dc, x + 1, y + 1, x + 15, y + 15);
+        SelectObject(dc, old);
+        DeleteObject(silver);
+        FillBox(dc, x + 6, y + 6, x + 10, y + 10, RGB(255, 255, 255));
+        return;
+    }
+    case TBuiltInPicture::RemovableDrive:
+        FillBox(dc, x + 1, y + 5, x + 15, y + 12, grey);
+        FillBox(dc, x + 4, y + 7, x + 12, y + 9, RGB(0, 0, 0)); // the slot
+        return;
+    case TBuiltInPicture::NetworkDrive:
+        FillBox(dc, x + 1, y + 2, x + 15, y + 9, grey);
+        FillBox(dc, x + 7, y + 8, x + 9, y + 13, RGB(0, 0, 0)); // the cable
+        FillBox(dc, x + 2, y + 13, x + 14, y + 15, RGB(0, 0, 0));
+        return;
+    case TBuiltInPicture::FixedDrive:
+        FillBox(dc, x + 1, y + 5, x + 15, y + 12, grey);
+        FillBox(dc, x + 11, y + 8, x + 13, y + 10, RGB(0, 192, 0)); // the light
+        return;
+    }
+}
+
+TBuiltInPicture DrivePicture(const std::string& root) {
+    switch (GetDriveTypeA(root.c_str())) {
+    case DRIVE_REMOVABLE:
+        return TBuiltInPicture::RemovableDrive;
+    case DRIVE_CDROM:
+        return TBuiltInPicture::DiscDrive;
+    case DRIVE_REMOTE:
+        return TBuiltInPicture::NetworkDrive;
+    default:
+        return TBuiltInPicture::FixedDrive;
+    }
+}
+
+// An entry's background, picture at x (the shell's, else the built-in one) and text after it.
+void DrawEntry(const DRAWITEMSTRUCT& d, const std::string& name, int x, HICON icon, TBuiltInPicture builtIn,
+               HFONT font) {
     const bool selected = d.itemState & ODS_SELECTED;
     FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int height = d.rcItem.bottom - d.rcItem.top;
+    const int y = d.rcItem.top + (height - kIconSize) / 2;
     if (icon)
-        DrawIconEx(d.hDC, x, d.rcItem.top + (height - kIconSize) / 2, icon, kIconSize, kIconSize, 0, nullptr,
-                   DI_NORMAL);
+        DrawIconEx(d.hDC, x, y, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    else
+        DrawBuiltInPicture(d.hDC, x, y, builtIn);
     x += kIconSize + 4;
     HGDIOBJ old = SelectObject(d.hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(d.hDC, TRANSPARENT);
@@ -85,16 +157,16 @@ std::string DriveText(char letter) {
 }
 
 void DrawFolderEntry(const DRAWITEMSTRUCT& d, const std::string& name, int depth, bool open, HFONT font) {
-    DrawEntry(d, name, d.rcItem.left + 2 + depth * 4, FolderIcon(open), font);
+    DrawEntry(d, name, d.rcItem.left + 2 + depth * 4, FolderIcon(open),
+              open ? TBuiltInPicture::OpenFolder : TBuiltInPicture::ClosedFolder, font);
 }
 
 void DrawDriveEntry(const DRAWITEMSTRUCT& d, const std::string& text, HFONT font) {
-    // Without a picture from the shell the entry shows its text alone.
     SHFILEINFOA info{};
     const std::string root = text.substr(0, 2) + "\\";
     if (text.size() < 2 || !SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON))
         info.hIcon = nullptr;
-    DrawEntry(d, text, d.rcItem.left + 2, info.hIcon, font);
+    DrawEntry(d, text, d.rcItem.left + 2, info.hIcon, DrivePicture(root), font);
     if (info.hIcon) DestroyIcon(info.hIcon);
 }
 

@@ -12,9 +12,11 @@ namespace cvn {
 std::string DriveText(char letter);
 
 // Draws an entry of a directory list: its folder picture (open for the folders of the
-// current path, closed for their subfolders) indented 4 pixels a level, then its name.
+// current path, closed for their subfolders; built-in ones where the shell has none)
+// indented 4 pixels a level, then its name.
 void DrawFolderEntry(const DRAWITEMSTRUCT& d, const std::string& name, int depth, bool open, HFONT font);
-// Draws a drive combo's entry: the shell's small picture of the drive, then its text.
+// Draws a drive combo's entry: the shell's small picture of the drive (a built-in one by
+// drive type where the shell has none), then its text.
 void DrawDriveEntry(const DRAWITEMSTRUCT& d, const std::string& text, HFONT font);
 // The item height of a directory list or drive combo in that font.
 int FolderEntryHeight(HWND list, HFONT font);

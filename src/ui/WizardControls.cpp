@@ -131,6 +131,28 @@ LRESULT CALLBACK CheckListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return base ? CallWindowProcA(base, hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+// The directory list's window procedure in front of the list box's own: Enter opens the
+// chosen folder as a double click does, instead of pressing the page's default button.
+LRESULT CALLBACK DirListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TWinControl* c = TWinControl::FromWindow(hwnd);
+    WNDPROC base = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "CvnBaseProc"));
+    if (!base) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (c && msg == WM_GETDLGCODE && lp) {
+        const auto* key = reinterpret_cast<const MSG*>(lp);
+        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE | CallWindowProcA(base, hwnd, msg, wp, lp);
+    }
+    if (c && msg == WM_KEYDOWN && wp == VK_RETURN) {
+        try {
+            c->Command(LBN_DBLCLK);
+        } catch (...) {
+            // The script behind the change failed; the list stays usable.
+        }
+        return 0;
+    }
+    return CallWindowProcA(base, hwnd, msg, wp, lp);
+}
+
 } // namespace
 
 TWinPanel::TWinPanel(HWND parent, const std::string& name) : TWizardPanel(name) {
@@ -202,8 +224,7 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
         style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
         break;
     case TControlClass::Frame:
-        windowClass = "BUTTON";
-        style |= BS_GROUPBOX;
+        windowClass = GraphicWindowClass();
         break;
     case TControlClass::ListBox:
     case TControlClass::DirList:
@@ -261,6 +282,10 @@ TWinControl::TWinControl(HWND parent, TControlClass cls, const TControlDefinitio
     if ((style & LBS_OWNERDRAWFIXED) && cls == TControlClass::ListBox) {
         SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
         SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckListProc));
+    }
+    if (cls == TControlClass::DirList) {
+        SetPropA(hwnd_, "CvnBaseProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DirListProc));
     }
     if (cls == TControlClass::License) {
         SendMessageA(hwnd_, EM_AUTOURLDETECT, TRUE, 0);

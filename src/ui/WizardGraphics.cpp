@@ -30,7 +30,7 @@ void CopyBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, SIZ
 
 constexpr const char* kGraphicClass = "CvnWizardGraphic";
 
-// Pictures, lines and shapes: windows that draw themselves over their parent's
+// Pictures, lines, shapes and frames: windows that draw themselves over their parent's
 // background, below every other control of the panel.
 LRESULT CALLBACK GraphicProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     TWinControl* c = TWinControl::FromWindow(hwnd);
@@ -56,6 +56,14 @@ LRESULT CALLBACK GraphicProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_PRINTCLIENT:
             if (c) c->PaintGraphic(reinterpret_cast<HDC>(wp));
             return 0;
+        case WM_SETTEXT:
+        case WM_SETFONT:
+        case WM_ENABLE: {
+            // A frame shows its caption in its font, greyed when disabled.
+            const LRESULT result = DefWindowProcA(hwnd, msg, wp, lp);
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return result;
+        }
         case WM_LBUTTONUP:
             if (c) c->Command(STN_CLICKED);
             return 0;
@@ -166,6 +174,33 @@ void PaintShape(HDC dc, const RECT& client, int shape, COLORREF pen, COLORREF br
     DeleteObject(b);
 }
 
+void PaintFrame(HWND window, HDC dc, const RECT& client, const std::string& caption, HFONT font,
+                COLORREF textColour, bool enabled, bool ctl3d) {
+    HGDIOBJ oldFont = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SIZE text{};
+    GetTextExtentPoint32A(dc, caption.c_str(), int(caption.size()), &text);
+    constexpr int kCaptionLeft = 7;
+    RECT border{0, metrics.tmHeight / 2, client.right, client.bottom};
+    const int saved = SaveDC(dc);
+    if (!caption.empty()) ExcludeClipRect(dc, kCaptionLeft, 0, kCaptionLeft + text.cx, metrics.tmHeight);
+    constexpr int kGroupBoxPart = 4, kNormal = 1, kDisabled = 2;
+    if (!TVisualStyle::Instance().Active() ||
+        !TVisualStyle::Instance().DrawPart(window, L"BUTTON", dc, kGroupBoxPart,
+                                           enabled ? kNormal : kDisabled, border)) {
+        if (ctl3d)
+            DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
+        else
+            FrameRect(dc, &border, GetSysColorBrush(COLOR_WINDOWFRAME));
+    }
+    RestoreDC(dc, saved);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, enabled ? textColour : GetSysColor(COLOR_GRAYTEXT));
+    TextOutA(dc, kCaptionLeft, 0, caption.c_str(), int(caption.size()));
+    SelectObject(dc, oldFont);
+}
+
 COLORREF ColourFromNumber(int number) {
     const auto value = static_cast<uint32_t>(number);
     if (value & 0x80000000u) return GetSysColor(int(value & 0xFF));
@@ -206,6 +241,11 @@ void TWinControl::PaintGraphic(HDC dc) {
         break;
     case TControlClass::Shape:
         PaintShape(dc, client, shape_, pen_, brush_);
+        break;
+    case TControlClass::Frame:
+        // No definition field turns the 3D look off, so a frame always has it.
+        PaintFrame(hwnd_, dc, client, Text(), static_cast<HFONT>(font_.Get()), colour_,
+                   IsWindowEnabled(hwnd_), true);
         break;
     default:
         break;

@@ -403,7 +403,8 @@ TEST_F(WizardExe, EveryControlKindIsBuiltWithItsValueAndARefreshReReadsTheVariab
     HWND memo = WaitForChild(wizard, "Edit");
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(TextOf(memo), "first line\r\nsecond line");
-    EXPECT_NE(WaitForChild(wizard, "Button", "Frame caption"), nullptr);
+    // The frame draws itself, as pictures and shapes do, keeping its caption as its text.
+    EXPECT_NE(WaitForChild(wizard, "CvnWizardGraphic", "Frame caption"), nullptr);
     EXPECT_NE(WaitForChild(wizard, "msctls_progress32"), nullptr);
 
     // The script sets %Tick% to "0" and refreshes with init: the label and the state follow.
@@ -446,6 +447,7 @@ TEST_F(WizardExe, PicturesShapesFolderAndDriveControlsShowTheirContent) {
         place(Control(5, {"Radio over", "", "0", "x"}), 20, 50, 150, 20),
         place(Control(8, {"red.bmp", "1", "0", "0"}), 10, 10, 170, 80), // stretched, opaque
         place(Control(11, {"4", "0", "65280"}), 10, 120, 80, 60),       // green ellipse
+        place(Control(13, {" Group", ""}), 95, 120, 90, 60),            // frame, caption after a space
         dirs,
         drives};
     auto setup = Start();
@@ -464,6 +466,32 @@ TEST_F(WizardExe, PicturesShapesFolderAndDriveControlsShowTheirContent) {
     EXPECT_EQ(ScreenColourAt(box, 30, 130, RGB(0, 255, 0)), RGB(0, 255, 0));
     const COLORREF face = GetSysColor(COLOR_BTNFACE); // the page's, outside the ellipse
     EXPECT_EQ(ScreenColourAt(box, -8, 102, face), face);
+    // The frame's border (etched, or the visual style's) runs down its left side; on the
+    // top border the caption (its leading space here) starts 7 pixels in, so the border
+    // shows at x 6 but not at x 8.
+    POINT leftSide{75, 130};
+    ClientToScreen(box, &leftSide);
+    COLORREF edge = face;
+    for (int i = 0; i < 500 && edge == face; ++i) {
+        HDC screen = GetDC(nullptr);
+        edge = GetPixel(screen, leftSide.x, leftSide.y);
+        ReleaseDC(nullptr, screen);
+        if (edge == face) Sleep(10);
+    }
+    EXPECT_NE(edge, face);
+    auto edgeInColumn = [&](int x) {
+        HDC screen = GetDC(nullptr);
+        bool found = false;
+        for (int y = 0; y < 20 && !found; ++y) {
+            POINT at{x, 100 + y};
+            ClientToScreen(box, &at);
+            found = GetPixel(screen, at.x, at.y) == edge;
+        }
+        ReleaseDC(nullptr, screen);
+        return found;
+    };
+    EXPECT_TRUE(edgeInColumn(75 + 6));
+    EXPECT_FALSE(edgeInColumn(75 + 8));
 
     // The folder list shows the nearest existing folder's path, one entry a level from
     // the drive down, that folder chosen, then its one subfolder ("temp").
@@ -472,6 +500,23 @@ TEST_F(WizardExe, PicturesShapesFolderAndDriveControlsShowTheirContent) {
     const auto levels = std::count(folder.begin(), folder.end(), '\\') + 1;
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), levels - 1);
     EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), levels + 1);
+    // Enter on the drive's entry opens it as a double click would: the drive, then the
+    // folders at its root.
+    int rootFolders = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder.substr(0, 3) + "*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+        const std::string name = found.cFileName;
+        rootFolders += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..";
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 500 && SendMessageA(list, LB_GETCOUNT, 0, 0) != 1 + rootFolders; ++i)
+        Sleep(10);
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1 + rootFolders);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
     // The drive combo shows the install folder's drive.
     HWND combo = WaitForChild(wizard, "ComboBox");
     ASSERT_NE(combo, nullptr);

@@ -6,12 +6,7 @@
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/stub.exe "MZ stand-in for the setup program\n")
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(rc ${rc} PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/CheckSteps.cmake)
 
 run(${CVNPACK} --stub ${WORK}/stub.exe --out ${WORK}/example.exe ${EXAMPLE})
 if(NOT rc EQUAL 0)

@@ -12,19 +12,7 @@ file(GLOB example_files ${EXAMPLE_DIR}/*)
 file(COPY ${example_files} DESTINATION ${WORK})
 file(COPY_FILE ${STUB} ${WORK}/stub.exe)
 
-function(run)
-  # Relative names only: the Windows tools run in the work folder.
-  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-  set(rc ${rc} PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-function(must what)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}): ${out}${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/CheckSteps.cmake)
 
 run(${OPENSSL} req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2
     -subj "/CN=Corvane Test Signer")

@@ -1,28 +1,8 @@
-# What the Wine checks of installing and removing share (included by them): running a
-# program with its output kept, failing on a bad exit code, and existence checks.
+# What the Wine checks of installing and removing share (included by them): the common
+# check steps, registry checks through Wine's own tool, and the prefix's places.
 
-function(run)
-  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err TIMEOUT 240)
-  set(rc ${rc} PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-function(must what)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}): ${out}${err}")
-  endif()
-endfunction()
-function(expect_exists path)
-  if(NOT EXISTS "${path}")
-    message(FATAL_ERROR "missing: ${path}")
-  endif()
-endfunction()
-function(expect_gone path)
-  if(EXISTS "${path}")
-    message(FATAL_ERROR "left behind: ${path}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/CheckSteps.cmake)
+
 # reg query of a key or value that must (or must not) be there.
 function(expect_key what)
   run(${EMULATOR} ${reg} query ${ARGN})
@@ -37,19 +17,6 @@ function(expect_no_key what)
     message(FATAL_ERROR "${what} stayed: ${out}")
   endif()
 endfunction()
-function(expect_in text what)
-  string(FIND "${text}" "${what}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "\"${what}\" not in: ${text}")
-  endif()
-endfunction()
-function(expect_not_in text what)
-  string(FIND "${text}" "${what}" at)
-  if(NOT at EQUAL -1)
-    message(FATAL_ERROR "\"${what}\" should not be in: ${text}")
-  endif()
-endfunction()
-
 set(c ${PREFIX}/drive_c)
 set(reg ${c}/windows/system32/reg.exe)
 set(uninstaller ${c}/windows/system32/uninstaller.exe)

@@ -4,7 +4,8 @@
 # (Yes to the confirmation, Yes to all to the server and type-library questions).
 # Checks with Wine's registry tool and the file system that the registrations and
 # files are gone and that nothing else went.
-#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DANSWER=... -DCOMSERVER=... -DTYPELIB=... -DFONT=...
+#   cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DANSWER=... -DCOMSERVER=... -DTYPELIB=... -DTYPELIB_PLATFORM=win32|win64
+#         -DFONT=...
 #         -DSOURCE=... -DPREFIX=... -DWORK=... -P SystemRemovalCheck.cmake
 
 file(REMOVE_RECURSE ${WORK})
@@ -61,7 +62,7 @@ must("installing")
 expect_key("the server's class" "${class_key}\\InprocServer32" /ve)
 expect_in("${out}" "Tide Server\\cvn_comserver.dll")
 expect_key("the server's ProgID" "${progid_key}")
-expect_key("the type library" "${typelib_key}\\1.0\\0\\win32" /ve)
+expect_key("the type library" "${typelib_key}\\1.0\\0\\${TYPELIB_PLATFORM}" /ve)
 expect_in("${out}" "Tide Server\\cvn_testlib.tlb")
 font_list()
 expect_in("${fonts}" "${font_value}=tidetest.ttf")

@@ -74,3 +74,12 @@ function(cvn_test_suite name)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
   endif()
 endfunction()
+
+# cvn_whole_program_link(<target>): links a shipped program's Release build with link-time
+# optimisation, in one partition: GCC 12 for MinGW fails with an internal error on some
+# symbols when it splits the program.
+function(cvn_whole_program_link target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto> $<$<CONFIG:Release>:-flto-partition=one>)
+  endif()
+endfunction()

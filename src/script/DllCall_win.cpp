@@ -72,8 +72,9 @@ __asm__(".text\n"
 
 extern "C" [[noreturn]] void cvn_call_guard_escape();
 
-extern "C" EXCEPTION_DISPOSITION __cdecl cvn_call_guard_handler(EXCEPTION_RECORD* record, void* frame,
-                                                                CONTEXT*, void*) {
+// Named only by the assembly above: "used" keeps whole-program optimisation from dropping it.
+extern "C" __attribute__((used))
+EXCEPTION_DISPOSITION __cdecl cvn_call_guard_handler(EXCEPTION_RECORD* record, void* frame, CONTEXT*, void*) {
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
         return ExceptionContinueSearch;
     // Runs the DLL's own clean-up handlers and leaves this call's record innermost.
@@ -178,8 +179,9 @@ __asm__(".text\n"
         "    ret\n"
         ".seh_endproc\n");
 
-extern "C" EXCEPTION_DISPOSITION cvn_call_guard_handler(EXCEPTION_RECORD* record, void* frame, CONTEXT*,
-                                                        DISPATCHER_CONTEXT* dispatcher) {
+// Named only by the assembly above: "used" keeps whole-program optimisation from dropping it.
+extern "C" __attribute__((used)) EXCEPTION_DISPOSITION
+cvn_call_guard_handler(EXCEPTION_RECORD* record, void* frame, CONTEXT*, DISPATCHER_CONTEXT* dispatcher) {
     if (record->ExceptionFlags & EXCEPTION_UNWIND) return ExceptionContinueSearch;
     // Unwinds the DLL's frames (their clean-up handlers run) and resumes in this
     // call's frame, with its stack pointer, at the failure exit; never returns.

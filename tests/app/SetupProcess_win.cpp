@@ -79,6 +79,15 @@ struct WatchState {
     std::vector<std::pair<HWND, SeenWindow>> looks;
 };
 
+BOOL CALLBACK LookAtChild(HWND c, LPARAM lp) {
+    auto* look = reinterpret_cast<SeenWindow*>(lp);
+    if (!IsWindowVisible(c)) return TRUE;
+    const std::string kind = ClassOf(c);
+    if (kind == "Button") look->buttons.push_back(WindowText(c));
+    if (kind == PROGRESS_CLASSA) look->progressBar = true;
+    return TRUE;
+}
+
 BOOL CALLBACK WatchProc(HWND w, LPARAM lp) {
     auto* st = reinterpret_cast<WatchState*>(lp);
     DWORD pid = 0;
@@ -93,17 +102,7 @@ BOOL CALLBACK WatchProc(HWND w, LPARAM lp) {
                     (GetWindowLongA(w, GWL_STYLE) & WS_CAPTION) == WS_CAPTION,
                     false,
                     {}};
-    EnumChildWindows(
-        w,
-        [](HWND c, LPARAM lp) {
-            auto* look = reinterpret_cast<SeenWindow*>(lp);
-            if (!IsWindowVisible(c)) return TRUE;
-            const std::string kind = ClassOf(c);
-            if (kind == "Button") look->buttons.push_back(WindowText(c));
-            if (kind == PROGRESS_CLASSA) look->progressBar = true;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&look));
+    EnumChildWindows(w, LookAtChild, reinterpret_cast<LPARAM>(&look));
     // Gone meanwhile: its children may have been taken down along with it.
     if (!IsWindowVisible(w)) return TRUE;
     for (const auto& [known, seen] : st->looks)

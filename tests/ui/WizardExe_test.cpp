@@ -621,7 +621,7 @@ TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
 // With CVN_EXAMPLE_SETUP naming a packed example: "/S" installs it and ends setup
 // without a page but the copying page and without a question, not even for a moment.
 // Disabled like the walk; the examples check asks for it by name.
-TEST(SilentExample, DISABLED_InstallsWithoutShowingAWindow) {
+TEST(SilentExample, DISABLED_ShowsNoPageButTheCopyingPage) {
     const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
     ASSERT_NE(exe, nullptr) << "CVN_EXAMPLE_SETUP names no setup";
     const std::string temp = MakeScratchFolder("silent-example");

@@ -1,8 +1,8 @@
 # Packs each example project onto the built setup.exe with the Windows cvnpack and
-# installs it under the emulator with "/S" in a prefix of its own, showing no window;
-# the files the example's silent mode chooses must then be in place, and no others. The wizard
-# examples are first installed through their pages, clicked as a user would (the UI
-# tests' example walk), with their default choices.
+# installs it under the emulator with "/S" in a prefix of its own, showing no page but
+# the copying page; the files the example's silent mode chooses must then be in place,
+# and no others. The wizard examples are first installed through their pages, clicked
+# as a user would (the UI tests' example walk), with their default choices.
 # Run by ctest: cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DUI_TESTS=... -DEXAMPLES=... -DWORK=...
 #               -P ExamplesInstall.cmake
 
@@ -36,8 +36,8 @@ function(walk_example name buttons)
   endif()
 endfunction()
 
-# Runs the example with /S, watched by the UI tests' silent check: it must end well
-# without showing a window.
+# Runs the example with /S, watched by the UI tests' silent check: it must end well,
+# showing no window but the start-up window and the copying page.
 function(install_example name)
   if(NOT EXISTS ${WORK}/${name}/setup.exe)
     pack_example(${name})

@@ -2,6 +2,8 @@
 
 #include "BuildFiles_win.h"
 
+#include <commctrl.h>
+
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -69,6 +71,43 @@ BOOL CALLBACK FindProc(HWND w, LPARAM lp) {
         st->found = w;
         return FALSE;
     }
+    return TRUE;
+}
+
+struct WatchState {
+    DWORD pid;
+    std::vector<std::pair<HWND, SeenWindow>> looks;
+};
+
+BOOL CALLBACK LookAtChild(HWND c, LPARAM lp) {
+    auto* look = reinterpret_cast<SeenWindow*>(lp);
+    if (!IsWindowVisible(c)) return TRUE;
+    const std::string kind = ClassOf(c);
+    if (kind == "Button") look->buttons.push_back(WindowText(c));
+    if (kind == PROGRESS_CLASSA) look->progressBar = true;
+    return TRUE;
+}
+
+BOOL CALLBACK WatchProc(HWND w, LPARAM lp) {
+    auto* st = reinterpret_cast<WatchState*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != st->pid || !IsWindowVisible(w)) return TRUE;
+    RECT r{};
+    GetClientRect(w, &r);
+    SeenWindow look{ClassOf(w),
+                    WindowText(w),
+                    int(r.right),
+                    int(r.bottom),
+                    (GetWindowLongA(w, GWL_STYLE) & WS_CAPTION) == WS_CAPTION,
+                    false,
+                    {}};
+    EnumChildWindows(w, LookAtChild, reinterpret_cast<LPARAM>(&look));
+    // Gone meanwhile: its children may have been taken down along with it.
+    if (!IsWindowVisible(w)) return TRUE;
+    for (const auto& [known, seen] : st->looks)
+        if (known == w && seen == look) return TRUE;
+    st->looks.push_back({w, std::move(look)});
     return TRUE;
 }
 
@@ -204,6 +243,37 @@ int SetupProcess::WaitForExit(std::chrono::milliseconds timeout) {
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     return int(code);
+}
+
+std::ostream& operator<<(std::ostream& out, const SeenWindow& w) {
+    out << w.className << " \"" << w.caption << "\" " << w.clientWidth << "x" << w.clientHeight
+        << (w.titled ? " titled" : "") << (w.progressBar ? " progress" : "");
+    for (const std::string& b : w.buttons)
+        out << " [" << b << "]";
+    return out;
+}
+
+std::vector<SeenWindow> NotSilent(std::vector<SeenWindow> seen) {
+    std::erase_if(seen,
+                  [](const SeenWindow& w) { return w.buttons.empty() && (!w.titled || w.progressBar); });
+    return seen;
+}
+
+int SetupProcess::WaitForExitWatchingWindows(std::chrono::milliseconds timeout,
+                                             std::vector<SeenWindow>& seen) {
+    if (!process_) return -1;
+    WatchState st{pid_, {}};
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    // A window shown and hidden again between two looks goes unseen: the looks are
+    // close enough together for one that is painted.
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < end) {
+        EnumWindows(WatchProc, reinterpret_cast<LPARAM>(&st));
+        ended = WaitForSingleObject(process_, 2) == WAIT_OBJECT_0;
+    }
+    for (auto& look : st.looks)
+        seen.push_back(std::move(look.second));
+    return WaitForExit(std::chrono::milliseconds(0));
 }
 
 std::string MakeScratchFolder(const std::string& name) {

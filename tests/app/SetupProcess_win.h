@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace cvn::test {
 
@@ -15,6 +17,23 @@ struct SeenMessageBox {
     std::string text;
     std::string icon; // "error", "information", "warning", "question", "" for none or unknown
 };
+
+// A top-level window of the watched process as it looked at some moment when it
+// was visible.
+struct SeenWindow {
+    std::string className;
+    std::string caption;
+    int clientWidth = 0, clientHeight = 0;
+    bool titled = false;              // it has a title bar
+    bool progressBar = false;         // it shows a progress bar
+    std::vector<std::string> buttons; // the texts of its visible buttons, in child order
+
+    bool operator==(const SeenWindow&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const SeenWindow& w);
+// The windows of `seen` that a silent run must not show: all but setup's start-up
+// window (no title bar) and its copying page (a progress bar), neither with a button.
+std::vector<SeenWindow> NotSilent(std::vector<SeenWindow> seen);
 
 // A setup.exe started with a private temporary folder, watched from outside the way
 // a person would: its windows, its message boxes and its exit code.
@@ -36,6 +55,10 @@ public:
     HWND FindWindowOfSize(int clientWidth, int clientHeight) const;
     // Waits for the end; the exit code, or -1 after a timeout (the process is then killed).
     int WaitForExit(std::chrono::milliseconds timeout);
+    // The same, looking at the process's top-level windows every few milliseconds
+    // meanwhile: each look of a visible one that differs from those before (another
+    // window, or the same showing another page) is added to `seen`.
+    int WaitForExitWatchingWindows(std::chrono::milliseconds timeout, std::vector<SeenWindow>& seen);
 
 private:
     HANDLE process_ = nullptr;

@@ -68,7 +68,7 @@ source = "docs/*.txt"
     project.headerText = "untouched";
     std::vector<std::string> errors;
     EXPECT_FALSE(cvn::project::ReadProject(path, project, errors));
-    EXPECT_EQ(project.headerText, "untouched");
+    EXPECT_EQ(project.headerText, std::optional<std::string>("untouched"));
     std::vector<std::string> expected = {
         path + ":7: unknown statement \"ShowMessage\"",
         path + ":9: Assign takes 3 parameters (Var, value, strip flag), found 2",

@@ -77,7 +77,12 @@ protected:
         EXPECT_EQ(RunToEnd(pack), 0) << pack;
         SetupProcess setup(exe, temp, "/S");
         EXPECT_TRUE(setup.Started());
-        return setup.WaitForExit(60s);
+        std::vector<SeenWindow> seen;
+        const int code = setup.WaitForExitWatchingWindows(60s, seen);
+        // Silent: no page but the copying page, not even for a moment.
+        EXPECT_EQ(NotSilent(seen), std::vector<SeenWindow>{})
+            << name << " /S showed " << ::testing::PrintToString(seen);
+        return code;
     }
 
     std::string folder, temp;

@@ -617,3 +617,18 @@ TEST(WizardExample, DISABLED_WalkThroughThePagesForScreenshots) {
     EXPECT_EQ(setup.WaitForExit(60s), 0);
     RemoveTree(temp);
 }
+
+// With CVN_EXAMPLE_SETUP naming a packed example: "/S" installs it and ends setup
+// without a page but the copying page and without a question, not even for a moment.
+// Disabled like the walk; the examples check asks for it by name.
+TEST(SilentExample, DISABLED_ShowsNoPageButTheCopyingPage) {
+    const char* exe = std::getenv("CVN_EXAMPLE_SETUP");
+    ASSERT_NE(exe, nullptr) << "CVN_EXAMPLE_SETUP names no setup";
+    const std::string temp = MakeScratchFolder("silent-example");
+    SetupProcess setup(exe, temp, "/S");
+    ASSERT_TRUE(setup.Started());
+    std::vector<SeenWindow> seen;
+    EXPECT_EQ(setup.WaitForExitWatchingWindows(120s, seen), 0);
+    EXPECT_EQ(NotSilent(seen), std::vector<SeenWindow>{}) << "shown: " << ::testing::PrintToString(seen);
+    RemoveTree(temp);
+}

@@ -17,6 +17,7 @@
 #include "Project.h"
 #include "TextEncoding.h"
 
+#include "core/ByteReader.h"
 #include "core/Stream.h"
 #include "package/PackageReader.h"
 #include "package/CVNZipWriter.h"
@@ -121,7 +122,7 @@ bool SameBytes(const std::string& a, const std::string& b) {
 // smallest size giving the same run is found by halving the range.
 std::optional<uint64_t> FindVolumeSize(const std::vector<std::string>& volumes,
                                        const std::vector<cvn::project::TArchiveMember>& members,
-                                       const std::string& folder) {
+                                       const std::string& headerText, const std::string& folder) {
     namespace fs = std::filesystem;
     const std::vector<uint64_t> wanted = FileSizes(volumes);
     const std::string replay = (fs::path(folder) / "volume-check.exe").string();
@@ -130,10 +131,10 @@ std::optional<uint64_t> FindVolumeSize(const std::vector<std::string>& volumes,
         for (const std::string& p : made)
             std::remove(p.c_str());
         cvn::TCVNZipWriter zip;
-        if (!zip.CreateVolumes(replay, size)) return std::nullopt;
+        if (!zip.CreateVolumes(replay, size, headerText)) return std::nullopt;
         for (const cvn::project::TArchiveMember& m : members) {
             auto in = cvn::FileInputStream::Open((fs::path(folder) / fs::u8path(m.file)).string());
-            if (!in || !zip.AddMember(m.id, int32_t(m.date), *in)) return std::nullopt;
+            if (!in || !zip.AddMember(m.id, int32_t(m.date.value_or(0)), *in)) return std::nullopt;
         }
         if (!zip.Finish()) return std::nullopt;
         made = zip.VolumePaths();
@@ -169,6 +170,18 @@ std::optional<uint64_t> FindVolumeSize(const std::vector<std::string>& volumes,
     return same ? found : std::nullopt;
 }
 
+// The header text of the archive starting at `offset`; none when it cannot be read
+// (the extraction then says why).
+std::optional<std::string> ArchiveHeaderText(cvn::InputStream& in, uint64_t offset) {
+    uint8_t field[4];
+    if (!in.Seek(offset) || !in.ReadExact(field, 4)) return std::nullopt;
+    const int32_t length = cvn::ByteReader(field).I32();
+    if (length < 0 || uint64_t(length) > in.Size() - in.Position()) return std::nullopt;
+    std::string text(size_t(length), '\0');
+    if (!in.ReadExact(text.data(), text.size())) return std::nullopt;
+    return text;
+}
+
 // Extracts one archive's members into FOLDER/files, adding them to `members`.
 int ExtractMembers(cvn::TSetupCVNZip& zip, const std::function<bool()>& pass, const std::string& folder,
                    const std::string& path, const cvn::TPackage& package, std::set<std::string>& used,
@@ -202,6 +215,7 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
     std::error_code ec;
     fs::create_directories(fs::path(folder) / "files", ec);
     std::set<std::string> used;
+    std::optional<std::string> header;
     int rc = 0;
     if (layout.MainArchiveInVolumes()) {
         // Volume files are named after the setup program: .001, .002, ...
@@ -220,18 +234,21 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
                          stem.c_str());
             return 1;
         }
+        if (auto first = cvn::FileInputStream::Open(volumes.front())) header = ArchiveHeaderText(*first, 0);
         cvn::TSetupCVNZip zip;
         rc = ExtractMembers(
             zip, [&] { return zip.ExtractFromFile(volumes.front(), folder); }, folder, path, package, used,
             project.members);
         if (rc) return rc;
-        std::optional<uint64_t> size = FindVolumeSize(volumes, project.members, folder);
+        std::optional<uint64_t> size = FindVolumeSize(
+            volumes, project.members, header.value_or(cvn::TCVNZipWriter::kDefaultHeaderText), folder);
         if (!size) {
             std::fprintf(stderr, "cvndump: %s: no volume size packs these volumes again\n", path.c_str());
             return 1;
         }
         project.volumeSize = *size;
     } else if (package.progress.mainArchiveSize > 0) {
+        header = ArchiveHeaderText(stream, layout.archiveOffset);
         cvn::TSetupCVNZip zip;
         rc = ExtractMembers(
             zip,
@@ -243,6 +260,7 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
     for (size_t i = 0; i < package.components.size(); ++i) {
         const cvn::TComponentRecord& c = package.components[i];
         if (c.archiveSize <= 0) continue;
+        if (!header) header = ArchiveHeaderText(stream, uint64_t(c.archiveOffset));
         cvn::TSetupCVNZip zip;
         rc = ExtractMembers(
             zip,
@@ -252,6 +270,9 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
             folder, path, package, used, project.componentMembers[i]);
         if (rc) return rc;
     }
+    // The project has one header text for all its archives: the main archive's, or
+    // with none the first component archive's. The writer's own needs no mention.
+    if (header && *header != cvn::TCVNZipWriter::kDefaultHeaderText) project.headerText = header;
     std::string text = cvn::project::WriteProject(project);
     std::ofstream out(fs::path(folder) / "project.toml", std::ios::binary | std::ios::trunc);
     out << text;

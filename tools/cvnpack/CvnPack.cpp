@@ -245,12 +245,11 @@ void PackProject(const std::string& path, const std::string& outPath, cvn::TPack
         Fail(all);
     }
     package = std::move(project.package);
-    const std::string header =
-        project.headerText.empty() ? std::string(cvn::TCVNZipWriter::kDefaultHeaderText) : project.headerText;
+    const std::string header = project.headerText.value_or(cvn::TCVNZipWriter::kDefaultHeaderText);
     auto membersOf = [](const std::vector<cvn::project::TArchiveMember>& list) {
         std::vector<Member> members;
         for (const cvn::project::TArchiveMember& m : list)
-            members.push_back({m.id, m.file, m.date ? m.date : DosDateOf(m.file), 0});
+            members.push_back({m.id, m.file, m.date ? *m.date : DosDateOf(m.file), 0});
         return members;
     };
     std::vector<Member> mainMembers = membersOf(project.members);

@@ -1,8 +1,8 @@
 # Packs each example project onto the built setup.exe with the Windows cvnpack and
-# installs it under the emulator with "/S" in a prefix of its own; the files the
-# example's silent mode chooses must then be in place, and no others. The wizard
-# examples are first installed through their pages, clicked as a user would (the UI
-# tests' example walk), with their default choices.
+# installs it under the emulator with "/S" in a prefix of its own, showing no page but
+# the copying page; the files the example's silent mode chooses must then be in place,
+# and no others. The wizard examples are first installed through their pages, clicked
+# as a user would (the UI tests' example walk), with their default choices.
 # Run by ctest: cmake -DEMULATOR=... -DCVNPACK=... -DSTUB=... -DUI_TESTS=... -DEXAMPLES=... -DWORK=...
 #               -P ExamplesInstall.cmake
 
@@ -36,14 +36,22 @@ function(walk_example name buttons)
   endif()
 endfunction()
 
+# Runs the example with /S, watched by the UI tests' silent check: it must end well,
+# showing no window but the start-up window and the copying page.
 function(install_example name)
   if(NOT EXISTS ${WORK}/${name}/setup.exe)
     pack_example(${name})
   endif()
-  execute_process(COMMAND ${EMULATOR} setup.exe /S WORKING_DIRECTORY ${WORK}/${name} RESULT_VARIABLE rc
-                  TIMEOUT 120)
+  string(REPLACE "/" "\\" setup_path "Z:${WORK}/${name}/setup.exe")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env "CVN_EXAMPLE_SETUP=${setup_path}"
+                          ${EMULATOR} ${UI_TESTS} --gtest_also_run_disabled_tests --gtest_filter=SilentExample.*
+                  WORKING_DIRECTORY ${WORK}/${name} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+                  TIMEOUT 180)
   if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${name}: setup.exe /S ended with ${rc}")
+    message(FATAL_ERROR "${name}: setup.exe /S failed (${rc}):\n${out}${err}")
+  endif()
+  if(NOT out MATCHES "\\[  PASSED  \\] 1 test")
+    message(FATAL_ERROR "${name}: the silent check did not run:\n${out}${err}")
   endif()
 endfunction()
 

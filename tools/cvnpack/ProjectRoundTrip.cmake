@@ -7,8 +7,9 @@ file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/stub.exe "MZ stand-in for the setup program\n")
 file(GLOB projects ${EXAMPLES}/*/project.toml)
 
-# A project with its main archive in volume files and a component's own archive; the
-# big member does not compress and spreads over three volumes.
+# A project with its main archive in volume files and a component's own archive, both
+# with a header text of their own; the big member does not compress and spreads over
+# three volumes.
 file(MAKE_DIRECTORY ${WORK}/source/volumes)
 string(RANDOM LENGTH 150000 RANDOM_SEED 15 big)
 file(WRITE ${WORK}/source/volumes/big.bin "${big}")
@@ -29,11 +30,30 @@ memberId = 1
 entry = { sourceName = 'extra.txt', targetDir = '%InstallDir%', components = 'Extra' }
 
 [archive]
+headerText = 'Archives of the volume check'
 volumeSize = 70000
 members = [ { id = 0, file = 'big.bin', date = 1234567 } ]
 components = [ { component = 'Extra', members = [ { id = 1, file = 'extra.txt', date = 7654321 } ] } ]
 ]=])
 list(APPEND projects ${WORK}/source/volumes/project.toml)
+
+# An empty header text is not the writer's own, and a member dated 0 keeps that date
+# instead of taking its file's.
+file(MAKE_DIRECTORY ${WORK}/source/undated)
+file(WRITE ${WORK}/source/undated/note.txt "dated 0\n")
+file(WRITE ${WORK}/source/undated/project.toml [=[
+[product.settings]
+softwareName = 'Undated'
+
+[[files]]
+memberId = 3
+entry = { sourceName = 'note.txt', targetDir = '%InstallDir%' }
+
+[archive]
+headerText = ''
+members = [ { id = 3, file = 'note.txt', date = 0 } ]
+]=])
+list(APPEND projects ${WORK}/source/undated/project.toml)
 list(APPEND projects ${JSON_EXAMPLE})
 if(NOT projects)
   message(FATAL_ERROR "no example projects in ${EXAMPLES}")

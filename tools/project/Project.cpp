@@ -322,7 +322,7 @@ void AddFiles(const toml::array& list, const fs::path& base, TProject& project, 
             if (!t->get("sourceName")) rec.entry.sourceName = file.filename().string();
             if (!sub.empty()) rec.entry.targetDir += "\\" + sub;
             project.package.files.push_back(rec);
-            project.members.push_back({rec.memberId, file.string(), 0});
+            project.members.push_back({rec.memberId, file.string(), std::nullopt});
         }
     }
 }
@@ -340,7 +340,10 @@ void MemberListFromToml(const toml::node& n, std::vector<TArchiveMember>& out, c
         }
         IntegerFromToml(*mt->get("id"), member.id, path + ".id", ctx);
         member.file = (base / fs::path((*mt)["file"].as_string()->get())).string();
-        if (const toml::node* d = mt->get("date")) IntegerFromToml(*d, member.date, path + ".date", ctx);
+        if (const toml::node* d = mt->get("date")) {
+            member.date = 0;
+            IntegerFromToml(*d, *member.date, path + ".date", ctx);
+        }
         out.push_back(member);
     }
 }
@@ -379,7 +382,8 @@ void MembersFromToml(const toml::node& n, TProject& project, const fs::path& bas
     if (!t) return ctx.Error(n, "archive", "expected a table");
     for (auto&& [k, v] : *t) {
         if (k.str() == "headerText") {
-            FromToml(v, project.headerText, "archive.headerText", ctx);
+            project.headerText.emplace();
+            FromToml(v, *project.headerText, "archive.headerText", ctx);
         } else if (k.str() == "volumeSize") {
             IntegerFromToml(v, project.volumeSize, "archive.volumeSize", ctx);
         } else if (k.str() == "members") {
@@ -530,7 +534,7 @@ toml::array MemberListToToml(const std::vector<TArchiveMember>& members) {
         toml::table t;
         t.insert("id", int64_t(m.id));
         t.insert("file", m.file);
-        t.insert("date", int64_t(m.date));
+        if (m.date) t.insert("date", int64_t(*m.date));
         list.push_back(std::move(t));
     }
     return list;
@@ -552,10 +556,9 @@ std::string WriteProject(const TProject& project) {
     bool anyComponentArchive = false;
     for (const auto& list : project.componentMembers)
         anyComponentArchive = anyComponentArchive || !list.empty();
-    if (!project.members.empty() || !project.headerText.empty() || project.volumeSize ||
-        anyComponentArchive) {
+    if (!project.members.empty() || project.headerText || project.volumeSize || anyComponentArchive) {
         toml::table archive;
-        if (!project.headerText.empty()) archive.insert("headerText", AnsiToUtf8(project.headerText));
+        if (project.headerText) archive.insert("headerText", AnsiToUtf8(*project.headerText));
         if (project.volumeSize) archive.insert("volumeSize", int64_t(project.volumeSize));
         archive.insert("members", MemberListToToml(project.members));
         toml::array comps;

@@ -3,6 +3,7 @@
 #include "package/PackageModel.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,16 +12,16 @@ namespace cvn::project {
 // A file that goes into the main archive under its member id.
 struct TArchiveMember {
     int32_t id = 0;
-    std::string file;  // path on the authoring machine
-    uint32_t date = 0; // MS-DOS date and time; 0: the file's own
+    std::string file;             // path on the authoring machine
+    std::optional<uint32_t> date; // MS-DOS date and time; none: the file's own
 };
 
 // What a project file describes: the package model and what goes into its archives.
 struct TProject {
     TPackage package;
-    std::vector<TArchiveMember> members; // the main archive's
-    std::string headerText;              // empty: the archive writer's own
-    uint64_t volumeSize = 0;             // above 0: the main archive in volume files of this size
+    std::vector<TArchiveMember> members;   // the main archive's
+    std::optional<std::string> headerText; // none: the archive writer's own
+    uint64_t volumeSize = 0;               // above 0: the main archive in volume files of this size
     // Index-matched with package.components; an empty list: that component has no archive.
     std::vector<std::vector<TArchiveMember>> componentMembers;
 };

@@ -49,7 +49,8 @@ bool IsBlock(const TBlockForm& f) {
 }
 
 std::string Label(int number) {
-    return "@" + std::to_string(number);
+    std::string label = "@";
+    return label += std::to_string(number);
 }
 
 std::string NameOf(uint8_t code) {
@@ -283,7 +284,7 @@ std::string Quote(const std::string& s) {
 std::string RawLine(const TScriptStatement& st) {
     std::string line = "raw " + NameOf(st.code);
     for (int i = 0; i < StatementParamCount(st.code); ++i)
-        line += " " + Quote(st.param[size_t(i)]);
+        (line += ' ') += Quote(st.param[size_t(i)]);
     if (!st.condition.empty()) line += " when " + Quote(st.condition);
     return line;
 }
@@ -308,10 +309,10 @@ std::optional<std::string> StructuredText(const TScript& script) {
             if (st.code != Code(StatementCommand::scElse)) stack.pop_back();
         }
         if (form.conditionIsText) {
-            line += " " + Quote(st.condition);
+            (line += ' ') += Quote(st.condition);
         } else {
             for (int i = 0; i < StatementParamCount(st.code); ++i)
-                if (i != form.labelParam) line += " " + Quote(st.param[size_t(i)]);
+                if (i != form.labelParam) (line += ' ') += Quote(st.param[size_t(i)]);
             if (!st.condition.empty()) line += " when " + Quote(st.condition);
         }
         out += std::string(depth * 2, ' ') + line + "\n";

@@ -11,6 +11,12 @@ function(cvn_platform_sources out)
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 
+# The shipped programs' Release builds are optimised across translation units: the
+# program modules and their main files are compiled for link-time optimisation as well as
+# to ordinary code ("fat" objects), so the tests and tools link the same libraries
+# quickly without the whole-program step.
+set(cvn_lto_compile $<$<AND:$<BOOL:${WIN32}>,$<CONFIG:Release>>:-flto$<SEMICOLON>-ffat-lto-objects>)
+
 # cvn_module(<name> [DEPS libs...] [WIN_DEPS libs...]): library cvn_<name> from every
 # source file in the current folder, with src/ as its include root.
 function(cvn_module name)
@@ -19,6 +25,7 @@ function(cvn_module name)
   cvn_platform_sources(srcs ${all})
   if(srcs)
     add_library(cvn_${name} STATIC ${srcs})
+    target_compile_options(cvn_${name} PRIVATE ${cvn_lto_compile})
     set(scope PUBLIC)
   else()
     add_library(cvn_${name} INTERFACE)
@@ -75,10 +82,11 @@ function(cvn_test_suite name)
   endif()
 endfunction()
 
-# cvn_whole_program_link(<target>): links a shipped program's Release build with link-time
-# optimisation, in one partition: GCC 12 for MinGW fails with an internal error on some
-# symbols when it splits the program.
+# cvn_whole_program_link(<target>): links a shipped program with link-time optimisation, in
+# one partition: GCC 12 for MinGW fails with an internal error on some symbols when it
+# splits the program.
 function(cvn_whole_program_link target)
+  target_compile_options(${target} PRIVATE ${cvn_lto_compile})
   if(WIN32)
     target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto> $<$<CONFIG:Release>:-flto-partition=one>)
   endif()

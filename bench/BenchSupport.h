@@ -82,7 +82,8 @@ struct Best {
 };
 
 // Every block of the archive decompressed (or copied, when stored) into one 64 KiB
-// buffer, with nothing else around it. Returns the bytes produced, or 0 when the
+// buffer, with nothing else around it but the decompressor's memory, kept from block to
+// block as the archive reader keeps it. Returns the bytes produced, or 0 when the
 // file cannot be opened or a block does not decompress.
 uint64_t DecompressBlocks(const std::string& path);
 

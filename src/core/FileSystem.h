@@ -87,6 +87,9 @@ public:
 
 // Creates the file, replacing any content; null when it cannot be created.
 std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path);
+// Creates a file where none is; null when it cannot, or when a file is there. Under Wine
+// this costs less than creating over an existing name.
+std::unique_ptr<OutputFile> CreateNewOutputFile(const std::string& path);
 // Opens an existing file exclusively for writing at its end; null when it cannot.
 std::unique_ptr<OutputFile> OpenOutputFileAtEnd(const std::string& path);
 

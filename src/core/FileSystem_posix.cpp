@@ -122,6 +122,10 @@ std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) {
     return Wrap(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
 }
 
+std::unique_ptr<OutputFile> CreateNewOutputFile(const std::string& path) {
+    return Wrap(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+}
+
 std::unique_ptr<OutputFile> OpenOutputFileAtEnd(const std::string& path) {
     return Wrap(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
 }

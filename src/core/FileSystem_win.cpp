@@ -188,6 +188,10 @@ std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) {
     return Open(path, CREATE_ALWAYS, false);
 }
 
+std::unique_ptr<OutputFile> CreateNewOutputFile(const std::string& path) {
+    return Open(path, CREATE_NEW, false);
+}
+
 std::unique_ptr<OutputFile> OpenOutputFileAtEnd(const std::string& path) {
     return Open(path, OPEN_EXISTING, true);
 }

@@ -94,7 +94,9 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
     target = targetDir + FileNameOf(entry.sourceName);
 
     if (!ItemInstalled(entry.components, entry.condition)) return;
-    if (ctx_.platform->FileExists(target) && ctx_.platform->IsProtectedFile(target)) return;
+    // Under Wine a look for a file that is not there reads its whole folder: each is done once.
+    bool exists = ctx_.platform->FileExists(target);
+    if (exists && ctx_.platform->IsProtectedFile(target)) return;
 
     const std::string fileName = FileNameOf(target);
     if (queries_.IsApplicationCabinet(fileName)) {
@@ -103,6 +105,7 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
     } else if (EqualsNoCase(fileName, "CVNUNINST.DAT") && entry.condition == "uninstaller") {
         // The uninstaller travels under a name that is not run by mistake.
         target = targetDir + "cvnuninst.exe";
+        exists = ctx_.platform->FileExists(target);
         kind = ukUninstaller;
         // The last product removed may have left it to be deleted at restart; this
         // product names it too, whether or not the copy here is replaced.
@@ -113,7 +116,6 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
         Report(ipDetail, fileName);
     }
 
-    const bool exists = ctx_.platform->FileExists(target);
     TExistingFile existing;
     existing.versionOrder = [&] {
         uint32_t ms = 0, ls = 0;

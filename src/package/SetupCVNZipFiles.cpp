@@ -7,8 +7,10 @@ std::unique_ptr<InputStream> ArchiveFiles::OpenVolume(const std::string& path) {
 }
 
 bool ArchiveFiles::PrepareFolder(const std::string& folder) {
-    CreateFolderPath(folder);
-    return FolderExists(folder);
+    // Every member asks for its folder: one look at the disk when it is there already;
+    // a drive's root (never created) or a failed creation is looked at again.
+    const FolderResult r = CreateFolderPath(folder);
+    return r == FolderResult::Existed || r == FolderResult::Created || FolderExists(folder);
 }
 
 bool ArchiveFiles::RemoveExisting(const std::string& path) {
@@ -16,7 +18,8 @@ bool ArchiveFiles::RemoveExisting(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> ArchiveFiles::CreateTarget(const std::string& path) {
-    return CreateOutputFile(path);
+    // RemoveExisting has just taken away what was there.
+    return CreateNewOutputFile(path);
 }
 
 std::unique_ptr<OutputFile> ArchiveFiles::ReopenTarget(const std::string& path) {

@@ -91,7 +91,7 @@ TEST_F(FileSystemTest, DeleteFileForcedClearsReadOnlyAndIgnoresMissingFiles) {
     EXPECT_FALSE(FileExists(P("ro")));
 }
 
-TEST_F(FileSystemTest, OutputFilesReplaceAppendAndCarryTheirDate) {
+TEST_F(FileSystemTest, OutputFilesReplaceCreateAppendAndCarryTheirDate) {
     Put("f", "old content");
     {
         auto f = CreateOutputFile(P("f"));
@@ -122,6 +122,15 @@ TEST_F(FileSystemTest, OutputFilesReplaceAppendAndCarryTheirDate) {
     EXPECT_EQ(dt.hour, 16);
     EXPECT_EQ(dt.minute, 45);
     EXPECT_EQ(dt.second, 30);
+
+    EXPECT_FALSE(CreateNewOutputFile(P("f"))) << "a new file never replaces one";
+    EXPECT_EQ(Get("f"), "new+more");
+    {
+        auto f = CreateNewOutputFile(P("g"));
+        ASSERT_TRUE(f);
+        EXPECT_TRUE(f->Write("g", 1));
+    }
+    EXPECT_EQ(Get("g"), "g");
 
     EXPECT_FALSE(OpenOutputFileAtEnd(P("missing")));
     EXPECT_FALSE(CreateOutputFile(P("no/such/folder/f")));

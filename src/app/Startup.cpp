@@ -2,11 +2,11 @@
 
 #include "app/HandOver.h"
 #include "core/FileSystem.h"
+#include "core/NumberText.h"
 #include "install/HotSync.h"
 #include "script/Languages.h"
 #include "script/VariableNames.h"
 
-#include <cstdio>
 #include <exception>
 
 namespace cvn {
@@ -248,9 +248,7 @@ int TStartup::Run() {
 std::string CreateTempSetupFolder(const std::string& systemTemp) {
     const std::string base = WithDelimiter(systemTemp) + "cvn";
     for (int n = 1; n <= 999; ++n) {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, "%03d", n);
-        std::string path = base + digits;
+        std::string path = base + ZeroPadded(uint32_t(n), 3);
         if (FolderExists(path) || FileExists(path)) continue;
         if (CreatePrivateFolder(path)) return path;
         // Someone else took the name in the meantime: try the next one. Any other

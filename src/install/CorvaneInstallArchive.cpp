@@ -2,6 +2,7 @@
 // goes, whether it is written over an existing file, and what the log records.
 #include "CorvaneInstall.h"
 
+#include "core/NumberText.h"
 #include "install/InstallPlatform.h"
 #include "install/InstallUi.h"
 #include "install/SystemFolders.h"
@@ -10,8 +11,6 @@
 #include "script/Selection.h"
 #include "script/VariableList.h"
 #include "script/Variables.h"
-
-#include <cstdio>
 
 namespace cvn {
 
@@ -154,8 +153,7 @@ void TCorvaneInstall::ArchiveNeedVolume(uint16_t disk, std::string& volumePath, 
     }
     std::string base = FileNameOf(ctx_.setupPath);
     if (size_t dot = base.rfind('.'); dot != std::string::npos) base.resize(dot);
-    char number[8];
-    std::snprintf(number, sizeof number, ".%03d", disk % 1000);
+    const std::string number = "." + ZeroPadded(disk % 1000u, 3);
     const std::string folder = WithTrailingBackslash(FileDirOf(volumePath));
     if (ctx_.platform->FileExists(folder + base + number)) return;
 

@@ -1,10 +1,10 @@
 #include "install/SystemServices.h"
 
 #include "core/Handle_win.h"
+#include "core/NumberText.h"
 #include "install/SystemFolders.h"
 #include "install/SystemInfo.h"
 
-#include <cstdio>
 #include <optional>
 
 namespace cvn {
@@ -23,9 +23,7 @@ bool StartSystemServices(std::string& error) {
     }
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) {
-        char text[64];
-        std::snprintf(text, sizeof text, "CoInitialize failed (0x%.8lx)", static_cast<unsigned long>(hr));
-        error = text;
+        error = "CoInitialize failed (" + Hex8(uint32_t(hr)) + ")";
         return false;
     }
     ++g_nesting;

@@ -1,10 +1,10 @@
 #include "PackageReader.h"
 
+#include "core/NumberText.h"
 #include "PackageNames.h"
 #include "PeCertificate.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <initializer_list>
 #include <vector>
 
@@ -14,12 +14,6 @@ namespace {
 
 uint32_t LittleEndian32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-std::string Hex(uint32_t v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", v);
-    return buf;
 }
 
 std::string SectionLabel(int k) {
@@ -147,8 +141,8 @@ PackageResult TPackageReader::Open() {
     }
 
     if (layout_.magic != kPackageMagic)
-        return PackageResult::Corrupted("the package magic is " + Hex(layout_.magic) + " instead of " +
-                                        Hex(kPackageMagic));
+        return PackageResult::Corrupted("the package magic is " + Hex8(layout_.magic) + " instead of " +
+                                        Hex8(kPackageMagic));
     if (!problem.empty()) return PackageResult::Corrupted(problem);
     open_ = true;
     return PackageResult::Success();

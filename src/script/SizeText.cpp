@@ -1,6 +1,6 @@
 #include "script/SizeText.h"
 
-#include <cstdio>
+#include "core/NumberText.h"
 
 namespace cvn {
 
@@ -37,9 +37,7 @@ std::string SizeText(uint64_t value, TSizeUnit unit, const std::string& decimalS
 
     // The value is first written in full (15 significant digits, as a general
     // float format does) and then cut, so the rounding looks at the written digits.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", amount);
-    std::string text = buf;
+    std::string text = Significant15(amount);
     size_t dot = text.find('.');
     std::string whole = text.substr(0, dot);
     std::string decimals = dot == std::string::npos ? std::string() : text.substr(dot + 1);

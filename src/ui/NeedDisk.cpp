@@ -1,12 +1,11 @@
 #include "ui/NeedDisk.h"
 
+#include "core/NumberText.h"
 #include "script/Languages.h"
 #include "ui/Application.h"
 #include "ui/DirectorySel.h"
 
 #include <shellapi.h>
-
-#include <cstdio>
 
 namespace cvn {
 
@@ -23,11 +22,9 @@ std::string WindowsFolder() {
 std::string VolumeFilePath(const std::string& folder, const std::string& setupPath, int disk) {
     std::string name = setupPath.substr(setupPath.find_last_of("\\/:") + 1);
     if (size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
-    char number[16];
-    std::snprintf(number, sizeof number, ".%03d", disk);
     std::string path = folder;
     if (path.empty() || path.back() != '\\') path += '\\';
-    return path + name + number;
+    return path + name + "." + ZeroPadded(uint32_t(disk), 3);
 }
 
 TfrmNeedDisk::~TfrmNeedDisk() {

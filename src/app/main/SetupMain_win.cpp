@@ -16,7 +16,6 @@
 
 #include <objbase.h>
 
-#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -92,13 +91,3 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (com) CoUninitialize();
     return exitCode;
 }
-
-// The runtime's own handler for an exception nobody catches prints the exception's type,
-// demangled, to the standard error stream, which a window program does not have; its
-// demangler alone is a sixth of the program. Every exception that could end the program
-// is caught above, so the remaining case (one thrown while a destructor unwinds) just ends it.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    std::abort();
-}
-} // namespace __gnu_cxx

@@ -2,7 +2,7 @@
 // The device probe program for each processor family, as written to the device.
 #include "install/RapiTool.h"
 
-#include <array>
+#include <algorithm>
 
 namespace cvn {
 
@@ -14,18 +14,18 @@ struct TRun {
     uint16_t offset, length, from;
 };
 
-template <size_t N, size_t B, size_t R>
-constexpr std::array<uint8_t, N> Assembled(const uint8_t (&bytes)[B], const TRun (&runs)[R]) {
-    std::array<uint8_t, N> image{};
+// An image is put together when it is asked for, once for each connection: as
+// constants the images would take their whole size in setup.exe.
+template <size_t B, size_t R>
+std::vector<uint8_t> Assembled(const uint8_t (&bytes)[B], size_t size, const TRun (&runs)[R]) {
+    std::vector<uint8_t> image(size);
     for (const TRun& run : runs)
-        for (size_t i = 0; i < run.length; ++i)
-            image[run.offset + i] = bytes[run.from + i];
+        std::copy_n(bytes + run.from, run.length, image.begin() + run.offset);
     return image;
 }
 
 // The image with another machine type in its file header.
-template <size_t N>
-constexpr std::array<uint8_t, N> WithMachine(std::array<uint8_t, N> image, uint16_t machine) {
+std::vector<uint8_t> WithMachine(std::vector<uint8_t> image, uint16_t machine) {
     const size_t header = size_t(image[0x3C]) | size_t(image[0x3D]) << 8;
     image[header + 4] = uint8_t(machine);
     image[header + 5] = uint8_t(machine >> 8);
@@ -305,23 +305,19 @@ constexpr TRun kArmRuns[] = {{0x0000, 2, 0}, {0x003c, 137, 2}, {0x0119, 4, 139},
 constexpr TRun kMipsRuns[] = {{0x0000, 2, 0}, {0x003c, 137, 1580}, {0x0119, 4, 139}, {0x0138, 80, 1717}, {0x0200, 1244, 1797}, {0x0800, 46, 1387}, {0x0844, 147, 1433}};
 constexpr TRun kSh3Runs[] = {{0x0000, 2, 0}, {0x003c, 137, 3041}, {0x0119, 4, 139}, {0x0138, 80, 3178}, {0x0200, 984, 3258}, {0x0600, 46, 1387}, {0x0644, 147, 1433}};
 // clang-format on
-constexpr auto kArmImage = Assembled<4096>(kBytes, kArmRuns);
-constexpr auto kMipsImage = Assembled<4608>(kBytes, kMipsRuns);
-constexpr auto kSh3Image = Assembled<4096>(kBytes, kSh3Runs);
-constexpr auto kSh4Image = WithMachine(kSh3Image, 0x01A6);
 
 } // namespace
 
-std::span<const uint8_t> DeviceProbeImage(TProcessorFamily family) {
+std::vector<uint8_t> DeviceProbeImage(TProcessorFamily family) {
     switch (family) {
     case TProcessorFamily::Arm:
-        return kArmImage;
+        return Assembled(kBytes, 4096, kArmRuns);
     case TProcessorFamily::Mips:
-        return kMipsImage;
+        return Assembled(kBytes, 4608, kMipsRuns);
     case TProcessorFamily::Sh3:
-        return kSh3Image;
+        return Assembled(kBytes, 4096, kSh3Runs);
     case TProcessorFamily::Sh4:
-        return kSh4Image;
+        return WithMachine(Assembled(kBytes, 4096, kSh3Runs), 0x01A6);
     default:
         return {};
     }

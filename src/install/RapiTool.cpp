@@ -246,7 +246,7 @@ void TRapiTool::Probe() {
     TDeviceHandle file =
         Can("CeCreateFile") ? api_->CeCreateFile(probe, TDeviceOpen::CreateForWriting) : kNoDeviceHandle;
     if (file == kNoDeviceHandle) return;
-    std::span<const uint8_t> image = DeviceProbeImage(ProcessorFamilyOf(GetProcessorType()));
+    const std::vector<uint8_t> image = DeviceProbeImage(ProcessorFamilyOf(GetProcessorType()));
     if (!image.empty() &&
         api_->CeWriteFile(file, image.data(), uint32_t(image.size())) != int64_t(image.size())) {
         api_->CeCloseHandle(file);

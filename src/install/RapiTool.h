@@ -52,7 +52,7 @@ bool MatchPlatform(std::span<const TPlatformEntry> entries, const TDeviceFacts& 
 size_t OwnerPartOffset(int part, int32_t osMajor);
 
 // The device probe program for one processor family; empty for none.
-std::span<const uint8_t> DeviceProbeImage(TProcessorFamily family);
+std::vector<uint8_t> DeviceProbeImage(TProcessorFamily family);
 
 // The link to a Windows CE device through the remote API of the desktop
 // synchronisation software. One instance for the whole program; every device

@@ -122,7 +122,7 @@ TEST(DeviceProbeImages, EachIsACeProgramForItsProcessorThatImportsTheRegistryAnd
                                        "SystemParametersInfoW", "GetVersionExW",  "KernelIoControl"};
     for (const Expected& e : families) {
         SCOPED_TRACE(e.machine);
-        const std::span<const uint8_t> bytes = DeviceProbeImage(e.family);
+        const std::vector<uint8_t> bytes = DeviceProbeImage(e.family);
         ASSERT_EQ(bytes.size(), e.size);
         const Image image = ReadHeaders(bytes);
         EXPECT_EQ(image.machine, e.machine);

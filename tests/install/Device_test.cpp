@@ -237,7 +237,7 @@ TEST(DeviceProbe, TheProcessorFamilyPicksTheImageAndAnUnknownProcessorNeverConne
         EXPECT_TRUE(sh4.values.empty());
     }
     EXPECT_EQ(sh4.started.size(), 4096u);
-    const std::span<const uint8_t> image = DeviceProbeImage(TProcessorFamily::Sh4);
+    const std::vector<uint8_t> image = DeviceProbeImage(TProcessorFamily::Sh4);
     EXPECT_EQ(sh4.started, std::string(image.begin(), image.end()));
     EXPECT_EQ(DeviceProbeImage(TProcessorFamily::Mips).size(), 4608u);
 

@@ -24,7 +24,7 @@ def images():
         r"0x([0-9a-f]{2})", re.search(r"kBytes\[\] = \{(.*?)\};", text, re.S).group(1)))
     found = {}
     for name, runs in re.findall(r"constexpr TRun k(\w+)Runs\[\] = \{(.*?)\};", text):
-        size = int(re.search(r"k%sImage = Assembled<(\d+)>" % name, text).group(1))
+        size = int(re.search(r"Assembled\(kBytes, (\d+), k%sRuns\)" % name, text).group(1))
         image = bytearray(size)
         for offset, length, start in re.findall(r"\{(0x[0-9a-f]+), (\d+), (\d+)\}", runs):
             offset, length, start = int(offset, 16), int(length), int(start)

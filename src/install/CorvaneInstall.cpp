@@ -86,8 +86,15 @@ void TCorvaneInstall::Abort() {
 
 void TCorvaneInstall::Report(int kind, const std::string& text, int value) {
     OnInstallProgress(*this, kind, text, value);
-    // The windows stay responsive (and a Cancel can arrive) with or without a sink.
-    if (kind == ipStatus || kind == ipPosition) ctx_.ui->ProcessMessages();
+    // The windows stay responsive (and a Cancel can arrive) with or without a sink. A large
+    // install reports its position thousands of times, and under Wine every look at the
+    // message queue is a call to its server: 50 catch-ups a second keep the windows alive.
+    constexpr auto kPumpInterval = std::chrono::milliseconds(20);
+    if (kind != ipStatus && kind != ipPosition) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (kind == ipPosition && now - lastPump_ < kPumpInterval) return;
+    lastPump_ = now;
+    ctx_.ui->ProcessMessages();
 }
 
 void TCorvaneInstall::Status(int message) {

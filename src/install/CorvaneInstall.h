@@ -7,6 +7,7 @@
 #include "package/UninstallData.h"
 #include "script/SelectionQueries.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -92,7 +93,8 @@ private:
     class TQuestions;
     friend class TQuestions;
 
-    // Progress reports; a status or position report lets the windows catch up.
+    // Progress reports; a status report lets the windows catch up, and so does a position
+    // report 20 ms or more after the last catch-up.
     void Report(int kind, const std::string& text, int value = 0);
     void Status(int message);
     void ClearDetail() { Report(ipDetail, {}); }
@@ -140,6 +142,7 @@ private:
     std::string appManagerPath_;
     std::string iconPath_;
     bool aborted_ = false;
+    std::chrono::steady_clock::time_point lastPump_{};
     int progressTop_ = 0;
     TSetupCVNZip archive_;
 };

@@ -222,7 +222,7 @@ TEST_F(EngineEvents, ProgressIsHalvedInMaintenanceAndStopsTheReaderOnAbort) {
     ASSERT_EQ(progress.size(), 2u);
     EXPECT_EQ(progress[0].value, 40);
     EXPECT_EQ(progress[1].value, 20);
-    EXPECT_GE(ui.pumps, 2);
+    EXPECT_GE(ui.pumps, 1);
 }
 
 TEST_F(EngineEvents, ComponentMessagesBecomeTheStatusLine) {
@@ -232,6 +232,7 @@ TEST_F(EngineEvents, ComponentMessagesBecomeTheStatusLine) {
     EXPECT_EQ(progress[0].text, "m28");
     EXPECT_EQ(progress[1].text, "m65 Help");
     EXPECT_EQ(progress[1].kind, ipStatus);
+    EXPECT_EQ(ui.pumps, 2) << "every status report lets the windows catch up";
 }
 
 } // namespace

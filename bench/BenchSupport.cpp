@@ -2,6 +2,7 @@
 
 #include "core/ByteReader.h"
 #include "core/FileSystem.h"
+#include "package/BZip2Memory.h"
 #include "package/CVNZipWriter.h"
 
 #include <bzlib.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace cvn::bench {
 
@@ -91,45 +91,14 @@ void Best::Take(Timing t) {
     cpu = std::min(cpu, t.cpu);
 }
 
-namespace {
-
-// The decompressor's state (about 3.5 MB) allocated once and handed out again for each
-// block. Without it the reference would mostly time the allocator: under Wine each fresh
-// allocation of that size maps new pages, and the raw figure fell to two thirds of the
-// native one while the decompression itself runs as fast.
-struct KeptMemory {
-    std::vector<std::unique_ptr<char[]>> areas;
-    std::vector<size_t> sizes;
-    std::vector<bool> used;
-
-    static void* Allocate(void* opaque, int count, int each) {
-        auto& m = *static_cast<KeptMemory*>(opaque);
-        const size_t n = size_t(count) * size_t(each);
-        for (size_t i = 0; i < m.areas.size(); ++i)
-            if (!m.used[i] && m.sizes[i] >= n) {
-                m.used[i] = true;
-                return m.areas[i].get();
-            }
-        m.areas.emplace_back(new char[n]);
-        m.sizes.push_back(n);
-        m.used.push_back(true);
-        return m.areas.back().get();
-    }
-    static void Release(void* opaque, void* p) {
-        auto& m = *static_cast<KeptMemory*>(opaque);
-        for (size_t i = 0; i < m.areas.size(); ++i)
-            if (m.areas[i].get() == p) m.used[i] = false;
-    }
-};
-
-} // namespace
-
 uint64_t DecompressBlocks(const std::string& path) {
     auto in = FileInputStream::Open(path);
     if (!in) return 0;
     uint64_t done = 0;
     std::vector<char> packed(128 * 1024), out(65536);
-    KeptMemory memory;
+    // Kept as the archive reader keeps it: under Wine a fresh 3.5 MB for every block maps
+    // new pages each time, and the reference would mostly time the allocator.
+    TBZip2Memory memory;
     auto i32 = [&] {
         uint8_t b[4];
         in->ReadExact(b, 4);
@@ -155,8 +124,8 @@ uint64_t DecompressBlocks(const std::string& path) {
             if (size_t(b) > packed.size()) return 0;
             in->ReadExact(packed.data(), size_t(b));
             bz_stream s{};
-            s.bzalloc = KeptMemory::Allocate;
-            s.bzfree = KeptMemory::Release;
+            s.bzalloc = TBZip2Memory::Allocate;
+            s.bzfree = TBZip2Memory::Release;
             s.opaque = &memory;
             BZ2_bzDecompressInit(&s, 0, 0);
             s.next_in = packed.data();

@@ -9,7 +9,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <new>
 
 namespace cvn {
 
@@ -375,35 +374,13 @@ void TSetupCVNZip::WriteCompressedBlock(uint32_t length) {
     bytesDone_ += produced;
 }
 
-void* TSetupCVNZip::AllocateKept(void* memory, int count, int each) {
-    auto& m = *static_cast<BlockMemory*>(memory);
-    const size_t n = size_t(count) * size_t(each);
-    for (int i = 0; i < 2; ++i) {
-        if (m.used[i]) continue;
-        if (m.size[i] < n) {
-            m.area[i].reset(new (std::nothrow) uint8_t[n]);
-            m.size[i] = m.area[i] ? n : 0;
-            if (!m.area[i]) return nullptr;
-        }
-        m.used[i] = true;
-        return m.area[i].get();
-    }
-    return nullptr;
-}
-
-void TSetupCVNZip::ReleaseKept(void* memory, void* p) {
-    auto& m = *static_cast<BlockMemory*>(memory);
-    for (int i = 0; i < 2; ++i)
-        if (m.area[i].get() == p) m.used[i] = false;
-}
-
 // One complete bzip2 stream of `length` bytes into data_. False when the data is
 // damaged (nothing of it is written then); EBZip2Error for faults of the library.
 bool TSetupCVNZip::Decompress(uint32_t length, size_t& produced) {
     bz_stream s;
     std::memset(&s, 0, sizeof s);
-    s.bzalloc = AllocateKept;
-    s.bzfree = ReleaseKept;
+    s.bzalloc = TBZip2Memory::Allocate;
+    s.bzfree = TBZip2Memory::Release;
     s.opaque = &memory_;
     int rc = BZ2_bzDecompressInit(&s, 0, 0);
     if (rc != BZ_OK) throw EBZip2Error(rc);

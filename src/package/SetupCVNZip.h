@@ -3,6 +3,7 @@
 #include "core/Event.h"
 #include "core/FileSystem.h"
 #include "core/Stream.h"
+#include "package/BZip2Memory.h"
 #include "package/SetupCVNZipFiles.h"
 
 #include <cstdint>
@@ -154,18 +155,7 @@ private:
     std::unique_ptr<InputStream> volume_; // a volume file this reader opened
     std::vector<uint8_t> packed_;         // compressed bytes, read in chunks
     std::vector<uint8_t> data_;           // one decompressed block
-    // libbzip2's working memory, kept from block to block: every block is a stream of
-    // its own, and a fresh allocation of its tables for each one costs the system's
-    // allocator (on Windows, new pages from the system each time) a sixth of the time
-    // decompression takes. Two areas: the decoder's state and its block table.
-    struct BlockMemory {
-        std::unique_ptr<uint8_t[]> area[2];
-        size_t size[2] = {};
-        bool used[2] = {};
-    };
-    static void* AllocateKept(void* memory, int count, int each);
-    static void ReleaseKept(void* memory, void* p);
-    BlockMemory memory_;
+    TBZip2Memory memory_;                 // libbzip2's, kept from block to block
     OpenMember member_;
 
     int32_t errorCode_ = kNoError;

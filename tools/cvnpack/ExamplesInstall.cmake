@@ -22,18 +22,26 @@ function(pack_example name)
   endif()
 endfunction()
 
+# Runs the UI tests matching FILTER against the example's setup.exe (extra environment
+# assignments after the arguments); fails naming WHAT. Their standard output is left in
+# example_out.
+function(run_example_tests name filter timeout what)
+  string(REPLACE "/" "\\" setup_path "Z:${WORK}/${name}/setup.exe")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env "CVN_EXAMPLE_SETUP=${setup_path}" ${ARGN}
+                          ${EMULATOR} ${UI_TESTS} --gtest_also_run_disabled_tests --gtest_filter=${filter}
+                  WORKING_DIRECTORY ${WORK}/${name} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+                  TIMEOUT ${timeout})
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${name}: ${what} failed (${rc}):\n${out}${err}")
+  endif()
+  set(example_out "${out}" PARENT_SCOPE)
+endfunction()
+
 # BUTTONS lead from page to page before the last ("|" between them); the walk then
 # finishes the setup.
 function(walk_example name buttons)
   pack_example(${name})
-  string(REPLACE "/" "\\" setup_path "Z:${WORK}/${name}/setup.exe")
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env "CVN_EXAMPLE_SETUP=${setup_path}" "CVN_EXAMPLE_BUTTONS=${buttons}"
-                          ${EMULATOR} ${UI_TESTS} --gtest_also_run_disabled_tests --gtest_filter=WizardExample.*
-                  WORKING_DIRECTORY ${WORK}/${name} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-                  TIMEOUT 240)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${name}: the walk through its pages failed (${rc}):\n${out}${err}")
-  endif()
+  run_example_tests(${name} WizardExample.* 240 "the walk through its pages" "CVN_EXAMPLE_BUTTONS=${buttons}")
 endfunction()
 
 # Runs the example with /S, watched by the UI tests' silent check: it must end well,
@@ -42,16 +50,9 @@ function(install_example name)
   if(NOT EXISTS ${WORK}/${name}/setup.exe)
     pack_example(${name})
   endif()
-  string(REPLACE "/" "\\" setup_path "Z:${WORK}/${name}/setup.exe")
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env "CVN_EXAMPLE_SETUP=${setup_path}"
-                          ${EMULATOR} ${UI_TESTS} --gtest_also_run_disabled_tests --gtest_filter=SilentExample.*
-                  WORKING_DIRECTORY ${WORK}/${name} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-                  TIMEOUT 180)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${name}: setup.exe /S failed (${rc}):\n${out}${err}")
-  endif()
-  if(NOT out MATCHES "\\[  PASSED  \\] 1 test")
-    message(FATAL_ERROR "${name}: the silent check did not run:\n${out}${err}")
+  run_example_tests(${name} SilentExample.* 180 "setup.exe /S")
+  if(NOT example_out MATCHES "\\[  PASSED  \\] 1 test")
+    message(FATAL_ERROR "${name}: the silent check did not run:\n${example_out}")
   endif()
 endfunction()
 

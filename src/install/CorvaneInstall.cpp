@@ -226,9 +226,8 @@ void TCorvaneInstall::ExtractArchives() {
     const TPackage& pkg = *ctx_.package;
     if (ctx_.archiveOffset < 1) {
         // The setup is spread over volume files named after the setup program.
-        std::string name = FileNameOf(ctx_.setupPath);
-        if (size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
-        std::string first = WithTrailingBackslash(FileDirOf(ctx_.setupPath)) + name + ".001";
+        const std::string first =
+            WithTrailingBackslash(FileDirOf(ctx_.setupPath)) + VolumeFileName(FileNameOf(ctx_.setupPath), 1);
         ExtractPart(first, -1, 0, 0, 100);
         return;
     }

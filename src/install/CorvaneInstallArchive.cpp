@@ -2,7 +2,6 @@
 // goes, whether it is written over an existing file, and what the log records.
 #include "CorvaneInstall.h"
 
-#include "core/NumberText.h"
 #include "install/InstallPlatform.h"
 #include "install/InstallUi.h"
 #include "install/SystemFolders.h"
@@ -151,11 +150,8 @@ void TCorvaneInstall::ArchiveNeedVolume(uint16_t disk, std::string& volumePath, 
         goOn = false;
         return;
     }
-    std::string base = FileNameOf(ctx_.setupPath);
-    if (size_t dot = base.rfind('.'); dot != std::string::npos) base.resize(dot);
-    const std::string number = "." + ZeroPadded(disk % 1000u, 3);
     const std::string folder = WithTrailingBackslash(FileDirOf(volumePath));
-    if (ctx_.platform->FileExists(folder + base + number)) return;
+    if (ctx_.platform->FileExists(folder + VolumeFileName(FileNameOf(ctx_.setupPath), disk))) return;
 
     const TNextDiskPrompt p = NextDiskPrompt(*ctx_.languages, disk, folder);
     std::string chosen;

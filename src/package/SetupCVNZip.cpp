@@ -1,6 +1,7 @@
 #include "SetupCVNZip.h"
 
 #include "core/ByteReader.h"
+#include "core/NumberText.h"
 #include "package/SetupCVNZipFormat.h"
 
 #include <bzlib.h>
@@ -62,14 +63,17 @@ EBZip2Error::EBZip2Error(int code)
     : std::runtime_error("Corvane Zip Compression Error " + std::to_string(code)), code_(code) {}
 
 std::string VolumeFileName(const std::string& path, int number) {
-    int digits = (number % 1000 + 1000) % 1000;
-    char ext[8];
-    ext[0] = '.';
-    ext[1] = char('0' + digits / 100);
-    ext[2] = char('0' + digits / 10 % 10);
-    ext[3] = char('0' + digits % 10);
-    ext[4] = 0;
-    return ChangeFileExt(path, ext);
+    return ChangeFileExt(path, "." + ZeroPadded(uint32_t((number % 1000 + 1000) % 1000), 3));
+}
+
+std::optional<std::string> ReadArchiveHeaderText(InputStream& in, uint64_t offset) {
+    uint8_t field[4];
+    if (!in.Seek(offset) || !in.ReadExact(field, 4)) return std::nullopt;
+    const int32_t length = ByteReader(field).I32();
+    if (length < 0 || uint64_t(length) > in.Size() - in.Position()) return std::nullopt;
+    std::string text(size_t(length), '\0');
+    if (!in.ReadExact(text.data(), text.size())) return std::nullopt;
+    return text;
 }
 
 TSetupCVNZip::TSetupCVNZip() : files_(&ArchiveFiles::Default()) {}

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ private:
 // `path`: its extension replaced by "." and the last three digits of the number
 // ("setup.exe", 2 -> "setup.002"; 1002 -> "setup.002" as well).
 std::string VolumeFileName(const std::string& path, int number);
+
+// The header text of the archive starting at `offset` of `in`; none when it cannot be
+// read (an extraction then says why).
+std::optional<std::string> ReadArchiveHeaderText(InputStream& in, uint64_t offset);
 
 // Reads a cVNZ archive in one pass from its header to its end record, writing
 // each member to the target its owner chooses or passing over it. Data is handled

@@ -17,7 +17,6 @@
 #include "Project.h"
 #include "TextEncoding.h"
 
-#include "core/ByteReader.h"
 #include "core/Stream.h"
 #include "package/PackageReader.h"
 #include "package/CVNZipWriter.h"
@@ -170,18 +169,6 @@ std::optional<uint64_t> FindVolumeSize(const std::vector<std::string>& volumes,
     return same ? found : std::nullopt;
 }
 
-// The header text of the archive starting at `offset`; none when it cannot be read
-// (the extraction then says why).
-std::optional<std::string> ArchiveHeaderText(cvn::InputStream& in, uint64_t offset) {
-    uint8_t field[4];
-    if (!in.Seek(offset) || !in.ReadExact(field, 4)) return std::nullopt;
-    const int32_t length = cvn::ByteReader(field).I32();
-    if (length < 0 || uint64_t(length) > in.Size() - in.Position()) return std::nullopt;
-    std::string text(size_t(length), '\0');
-    if (!in.ReadExact(text.data(), text.size())) return std::nullopt;
-    return text;
-}
-
 // Extracts one archive's members into FOLDER/files, adding them to `members`.
 int ExtractMembers(cvn::TSetupCVNZip& zip, const std::function<bool()>& pass, const std::string& folder,
                    const std::string& path, const cvn::TPackage& package, std::set<std::string>& used,
@@ -234,7 +221,8 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
                          stem.c_str());
             return 1;
         }
-        if (auto first = cvn::FileInputStream::Open(volumes.front())) header = ArchiveHeaderText(*first, 0);
+        if (auto first = cvn::FileInputStream::Open(volumes.front()))
+            header = cvn::ReadArchiveHeaderText(*first, 0);
         cvn::TSetupCVNZip zip;
         rc = ExtractMembers(
             zip, [&] { return zip.ExtractFromFile(volumes.front(), folder); }, folder, path, package, used,
@@ -248,7 +236,7 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
         }
         project.volumeSize = *size;
     } else if (package.progress.mainArchiveSize > 0) {
-        header = ArchiveHeaderText(stream, layout.archiveOffset);
+        header = cvn::ReadArchiveHeaderText(stream, layout.archiveOffset);
         cvn::TSetupCVNZip zip;
         rc = ExtractMembers(
             zip,
@@ -260,7 +248,7 @@ int WriteProjectFolder(const std::string& folder, const std::string& path, cvn::
     for (size_t i = 0; i < package.components.size(); ++i) {
         const cvn::TComponentRecord& c = package.components[i];
         if (c.archiveSize <= 0) continue;
-        if (!header) header = ArchiveHeaderText(stream, uint64_t(c.archiveOffset));
+        if (!header) header = cvn::ReadArchiveHeaderText(stream, uint64_t(c.archiveOffset));
         cvn::TSetupCVNZip zip;
         rc = ExtractMembers(
             zip,

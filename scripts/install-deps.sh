@@ -72,8 +72,18 @@ if [ ${#need[@]} -gt 0 ] && [ "$refresh" = no ] && ! apt-cache show "${need[@]}"
 fi
 
 if [ "$refresh" = yes ]; then
+  # A mirror in the middle of a sync serves a list that fails its checksum for a few
+  # minutes; try again, then go on with the lists that did arrive: the install below
+  # still fails if a package it needs is not in them.
   echo "install-deps: apt-get update"
-  apt-get "${apt_opts[@]}" update -qq
+  for try in 1 2 3; do
+    apt-get "${apt_opts[@]}" update -qq && break
+    if [ "$try" -lt 3 ]; then
+      sleep 20
+    else
+      echo "install-deps: some package lists did not download; going on with the rest" >&2
+    fi
+  done
 fi
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-deps: installing ${need[*]}"

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "Error.h"
 
 namespace cvn {
 
 // Raised by the bounds-checked readers when stored data does not fit its frame;
 // the message says what was being read and what was wrong.
-class FormatError : public std::runtime_error {
+class FormatError : public Error {
 public:
-    explicit FormatError(const std::string& what) : std::runtime_error(what) {}
+    using Error::Error;
 };
 
 } // namespace cvn

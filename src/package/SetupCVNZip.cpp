@@ -60,7 +60,7 @@ private:
 } // namespace
 
 EBZip2Error::EBZip2Error(int code)
-    : std::runtime_error("Corvane Zip Compression Error " + std::to_string(code)), code_(code) {}
+    : Error("Corvane Zip Compression Error " + std::to_string(code)), code_(code) {}
 
 std::string VolumeFileName(const std::string& path, int number) {
     return ChangeFileExt(path, "." + ZeroPadded(uint32_t((number % 1000 + 1000) % 1000), 3));

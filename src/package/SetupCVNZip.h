@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Error.h"
 #include "core/Event.h"
 #include "core/FileSystem.h"
 #include "core/Stream.h"
@@ -9,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,14 +17,14 @@ namespace cvn {
 
 // The archive cannot be read: the header is missing, a member's magic is wrong,
 // or the data ends early or contradicts itself. The text is meant for the user.
-class ECVNZipError : public std::runtime_error {
+class ECVNZipError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // libbzip2 reported a fault of its own (not of the data), with its code. The
 // reader catches it and treats the block as one that cannot be decompressed.
-class EBZip2Error : public std::runtime_error {
+class EBZip2Error : public Error {
 public:
     explicit EBZip2Error(int code);
     int Code() const { return code_; }

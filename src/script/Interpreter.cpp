@@ -5,7 +5,7 @@
 #include "script/VariableList.h"
 #include "script/Variables.h"
 
-#include <stdexcept>
+#include "core/Error.h"
 #include <vector>
 
 namespace cvn {
@@ -63,7 +63,7 @@ TInterpreter::TInterpreter(TVariables& vars, const TConditionEvaluator& conditio
                            const TCommandPlatform& platform, TScriptRandom random)
     : vars_(&vars), conditions_(&conditions), commands_(vars, platform, random) {
     if (!platform.messages || !platform.files || !platform.registry || !platform.programs)
-        throw std::invalid_argument("the interpreter needs every part of the command platform");
+        throw Error("the interpreter needs every part of the command platform");
 }
 
 bool TInterpreter::SetExternalCommand(uint8_t code, TExternalCommand command) {

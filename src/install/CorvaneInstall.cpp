@@ -143,6 +143,25 @@ bool TCorvaneInstall::IsIconFile(const std::string& path) const {
     return EqualsNoCase(FileNameOf(path), ApplicationIconFileName(ctx_.package->Settings().softwareName));
 }
 
+void TCorvaneInstall::NoteFreshFolder(const std::string& folder) {
+    // Only a folder that is there now: a drive that is not (never created) holds nothing
+    // the run could know of.
+    if (ctx_.platform->FolderExists(folder))
+        freshFolders_.insert(AsciiUpperCopy(DropTrailingBackslash(folder)));
+}
+
+bool TCorvaneInstall::KnownMissing(const std::string& target) const {
+    // A name the system could match with another spelling of what the run wrote (other
+    // cases beyond ASCII, a short name, dropped trailing dots and spaces, "/" as a
+    // separator) is looked up as usual.
+    const std::string name = FileNameOf(target);
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : target)
+        if (uint8_t(c) >= 0x80 || c == '~' || c == '/') return false;
+    return freshFolders_.count(AsciiUpperCopy(FileDirOf(target))) &&
+           !writtenTargets_.count(AsciiUpperCopy(target));
+}
+
 void TCorvaneInstall::Log(uint8_t kind, std::string path) {
     TUninstallItem item;
     item.kind = kind;
@@ -195,10 +214,12 @@ void TCorvaneInstall::InstallFiles() {
 
 bool TCorvaneInstall::CreateInstallFolders() {
     const std::string installDir = Expand("%InstallDir%");
+    const bool existed = ctx_.platform->FolderExists(installDir);
     if (!ctx_.platform->CreateFolderPath(installDir)) {
         FailFolder();
         return false;
     }
+    if (!existed) NoteFreshFolder(installDir);
     if (!Maintenance()) Log(ukDirectory, installDir);
 
     return CreateUsedFolders(ctx_.package->installFolders, &TSelectionQueries::FolderIsUsed);
@@ -212,11 +233,13 @@ bool TCorvaneInstall::CreateUsedFolders(std::vector<std::string> folders,
         // Only a folder that a selected item goes into is made.
         if (!(queries_.*isUsed)(folder)) continue;
         const std::string expanded = Expand(folder);
-        if (Maintenance() && ctx_.platform->FolderExists(expanded)) continue;
+        const bool existed = ctx_.platform->FolderExists(expanded);
+        if (Maintenance() && existed) continue;
         if (!ctx_.platform->CreateFolderPath(expanded)) {
             FailFolder();
             return false;
         }
+        if (!existed) NoteFreshFolder(expanded);
         Log(ukDirectory, expanded);
     }
     return true;

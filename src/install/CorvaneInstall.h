@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,6 +111,10 @@ private:
     const TFileRecord* FindFileRecord(int32_t memberId) const;
     bool IsIconFile(const std::string& path) const;
     void Log(uint8_t kind, std::string path);
+    // Folders this run made, where only what the run wrote can be: their targets need no
+    // look at the disk (KnownMissing) unless a member was written there before.
+    void NoteFreshFolder(const std::string& folder);
+    bool KnownMissing(const std::string& target) const;
 
     // InstallFiles steps.
     bool CreateInstallFolders();
@@ -141,6 +146,8 @@ private:
     int currentDisk_ = 1;
     std::string appManagerPath_;
     std::string iconPath_;
+    std::set<std::string> freshFolders_;   // upper case, without a trailing backslash
+    std::set<std::string> writtenTargets_; // upper case: every member file written this run
     bool aborted_ = false;
     std::chrono::steady_clock::time_point lastPump_{};
     int progressTop_ = 0;

@@ -92,8 +92,9 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
     target = targetDir + FileNameOf(entry.sourceName);
 
     if (!ItemInstalled(entry.components, entry.condition)) return;
-    // Under Wine a look for a file that is not there reads its whole folder: each is done once.
-    bool exists = ctx_.platform->FileExists(target);
+    // Under Wine a look for a file that is not there reads its whole folder: each is done
+    // once, and not at all in a folder this run made.
+    bool exists = !KnownMissing(target) && ctx_.platform->FileExists(target);
     if (exists && ctx_.platform->IsProtectedFile(target)) return;
 
     const std::string fileName = FileNameOf(target);
@@ -103,7 +104,7 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
     } else if (EqualsNoCase(fileName, "CVNUNINST.DAT") && entry.condition == "uninstaller") {
         // The uninstaller travels under a name that is not run by mistake.
         target = targetDir + "cvnuninst.exe";
-        exists = ctx_.platform->FileExists(target);
+        exists = !KnownMissing(target) && ctx_.platform->FileExists(target);
         kind = ukUninstaller;
         // The last product removed may have left it to be deleted at restart; this
         // product names it too, whether or not the copy here is replaced.
@@ -128,6 +129,7 @@ void TCorvaneInstall::ArchiveRestoreFile(int32_t memberId, std::string& target, 
 }
 
 void TCorvaneInstall::ArchiveFileRestored(int32_t memberId, const std::string& target, int32_t kind) {
+    writtenTargets_.insert(AsciiUpperCopy(target));
     const TFileRecord* record = FindFileRecord(memberId);
     if (!record) return;
     // A member continued in the next volume completes once; should it be reported

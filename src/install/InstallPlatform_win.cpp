@@ -60,15 +60,19 @@ public:
 
     bool IsProtectedFile(const std::string& path) override {
         if (!cvn::FileExists(path)) return false;
-        // Windows before 2000 has no file protection and no sfc.dll.
-        Library sfc = LoadSystemLibrary("sfc.dll");
-        auto isProtected = ProcAddress<SfcIsFileProtectedFn>(sfc.Get(), "SfcIsFileProtected");
-        if (!isProtected) return false;
+        // Windows before 2000 has no file protection and no sfc.dll. The library is loaded
+        // at the first existing target and kept: an update asks about every file it replaces.
+        if (!sfcLooked_) {
+            sfcLooked_ = true;
+            sfc_ = LoadSystemLibrary("sfc.dll");
+            isProtected_ = ProcAddress<SfcIsFileProtectedFn>(sfc_.Get(), "SfcIsFileProtected");
+        }
+        if (!isProtected_) return false;
         int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
         if (n <= 0) return false;
         std::vector<wchar_t> wide(static_cast<size_t>(n), L'\0');
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-        return isProtected(nullptr, wide.data()) != FALSE;
+        return isProtected_(nullptr, wide.data()) != FALSE;
     }
 
     void ReadFileVersion(const std::string& path, uint32_t& versionMS, uint32_t& versionLS) override {
@@ -122,6 +126,11 @@ public:
         else
             WriteRegValue(key.Get(), kPending, kept);
     }
+
+private:
+    bool sfcLooked_ = false;
+    Library sfc_;
+    SfcIsFileProtectedFn isProtected_ = nullptr;
 };
 
 } // namespace

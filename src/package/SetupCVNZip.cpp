@@ -120,6 +120,7 @@ bool TSetupCVNZip::ExtractFromStream(InputStream& in, const std::string& default
     in_ = &in;
     volumeNumber_ = 1;
     volumePath_ = sourcePath.empty() ? PathOf(in) : sourcePath;
+    preparedFolders_.clear(); // folders may have gone between passes
     packed_.resize(kPackedChunk);
     data_.resize(kBlockSize);
     data_.shrink_to_fit(); // a block that grew the buffer in an earlier pass gives it back
@@ -200,16 +201,12 @@ void TSetupCVNZip::ReadMember(int32_t id, const std::string& defaultTarget) {
     ownerValue_ = owner;
     if (!continue_) return; // the handler ended the pass: no empty target is left behind
 
-    if (extract) extract = files_->PrepareFolder(ExtractFileDir(target));
-    if (extract && !files_->RemoveExisting(target)) {
-        OnCannotReplace(id, target);
-        extract = false;
-    }
+    std::unique_ptr<OutputFile> file;
+    if (extract) file = CreateMemberTarget(id, target, extract);
     if (!extract) {
         ReadMemberData(false);
         return;
     }
-    std::unique_ptr<OutputFile> file = files_->CreateTarget(target);
     if (!file) {
         Fail(kWriteError);
         return;
@@ -222,6 +219,36 @@ void TSetupCVNZip::ReadMember(int32_t id, const std::string& defaultTarget) {
     member_.path = target;
     member_.file = std::move(file);
     member_.dataComplete = ReadMemberData(true);
+}
+
+// Every look at the disk costs under Wine (a missing name is searched for in its
+// whole folder), so the usual member takes one: its folder is prepared once a pass,
+// and the target is created where none is. Only when that fails is what is there
+// removed and the folder prepared again (it may have gone since), before the one
+// more try whose failure counts. False in `extract` skips the member: its folder
+// cannot be made, or an existing target cannot be removed (which is reported).
+std::unique_ptr<OutputFile> TSetupCVNZip::CreateMemberTarget(int32_t id, const std::string& target,
+                                                             bool& extract) {
+    const std::string folder = ExtractFileDir(target);
+    if (!preparedFolders_.count(folder)) {
+        if (!files_->PrepareFolder(folder)) {
+            extract = false;
+            return nullptr;
+        }
+        preparedFolders_.insert(folder);
+    }
+    if (std::unique_ptr<OutputFile> file = files_->CreateTarget(target)) return file;
+    if (!files_->RemoveExisting(target)) {
+        OnCannotReplace(id, target);
+        extract = false;
+        return nullptr;
+    }
+    if (!files_->PrepareFolder(folder)) {
+        preparedFolders_.erase(folder);
+        extract = false;
+        return nullptr;
+    }
+    return files_->CreateTarget(target);
 }
 
 void TSetupCVNZip::CompleteMember() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,7 @@ private:
     void ReadHeader();
     void ReadRecords(const std::string& defaultTarget);
     void ReadMember(int32_t id, const std::string& defaultTarget);
+    std::unique_ptr<OutputFile> CreateMemberTarget(int32_t id, const std::string& target, bool& extract);
     void ReadMessage();
     void SwitchVolume();
     std::unique_ptr<InputStream> WaitForVolume(int number);
@@ -162,6 +164,7 @@ private:
     std::vector<uint8_t> data_;           // one decompressed block
     TBZip2Memory memory_;                 // libbzip2's, kept from block to block
     OpenMember member_;
+    std::set<std::string> preparedFolders_; // the targets' folders made or found this pass
 
     int32_t errorCode_ = kNoError;
     int32_t extractedCount_ = 0;

@@ -7,8 +7,8 @@ std::unique_ptr<InputStream> ArchiveFiles::OpenVolume(const std::string& path) {
 }
 
 bool ArchiveFiles::PrepareFolder(const std::string& folder) {
-    // Every member asks for its folder: one look at the disk when it is there already;
-    // a drive's root (never created) or a failed creation is looked at again.
+    // One look at the disk when the folder is there already; a drive's root (never
+    // created) or a failed creation is looked at again.
     const FolderResult r = CreateFolderPath(folder);
     return r == FolderResult::Existed || r == FolderResult::Created || FolderExists(folder);
 }
@@ -18,7 +18,6 @@ bool ArchiveFiles::RemoveExisting(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> ArchiveFiles::CreateTarget(const std::string& path) {
-    // RemoveExisting has just taken away what was there.
     return CreateNewOutputFile(path);
 }
 

@@ -19,11 +19,12 @@ public:
     // null when it does not exist or cannot be opened.
     virtual std::unique_ptr<InputStream> OpenVolume(const std::string& path);
     // Creates the folder with all missing parents; true when it exists afterwards.
+    // A pass asks once for each folder, and again when a target in it cannot be created.
     virtual bool PrepareFolder(const std::string& folder);
     // Removes an existing target (read-only attribute cleared first); true when
-    // the path is free afterwards.
+    // the path is free afterwards. Asked only when CreateTarget failed.
     virtual bool RemoveExisting(const std::string& path);
-    // Creates a target file, replacing any content; null on failure.
+    // Creates a target file where nothing is; null on failure, and when a file is there.
     virtual std::unique_ptr<OutputFile> CreateTarget(const std::string& path);
     // Reopens a target exclusively for writing at its end; null on failure.
     virtual std::unique_ptr<OutputFile> ReopenTarget(const std::string& path);

@@ -170,6 +170,21 @@ TEST_F(InstallRun, ConduitsWhoseFileExistsAreRegisteredAndLogged) {
     EXPECT_EQ(Shown(), (Strings{"m62 " + kDir + "\\cond.dll"}));
 }
 
+TEST_F(InstallRun, TargetsInAFolderTheRunMadeAreNotLookedUpUnlessWrittenBefore) {
+    pkg.installFolders = {"%InstallDir%\\bin"};
+    AddFile(1, "a.dll", "%InstallDir%\\bin\\");
+    AddFile(2, "A.DLL", "%InstallDir%\\bin\\", omNever); // the same file: kept as member 1 wrote it
+    AddFile(3, "c.txt", "%InstallDir%\\", omNever);      // the install folder was there before
+    BuildSetupWithArchive();
+    platform.PutFile(kDir + "\\c.txt");
+    platform.fileLookups = 0;
+    Engine().InstallFiles();
+    EXPECT_EQ(platform.File(kDir + "\\bin\\a.dll").bytes, "data1");
+    EXPECT_EQ(platform.File(kDir + "\\c.txt").bytes, "old");
+    EXPECT_EQ(platform.fileLookups, 2); // members 2 and 3
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(InstallRun, ALockedTargetIsReportedAndTheRunGoesOn) {
     AddFile(1, "a.dll");
     AddFile(2, "b.dll");

@@ -195,7 +195,7 @@ bool TFakePlatform::RemoveExisting(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> TFakePlatform::CreateTarget(const std::string& path) {
-    if ((Has(path) && File(path).locked) || unwritableTargets.count(Key(path))) return nullptr;
+    if (Has(path) || unwritableTargets.count(Key(path))) return nullptr;
     files[Key(path)] = TFakeFile{};
     calls.push_back("write " + Key(path));
     return std::make_unique<TFakeOutput>(*this, Key(path));

@@ -56,6 +56,7 @@ public:
     std::vector<std::string> keptAtRestart; // taken off that list again
     std::vector<std::string> removals;      // "server", "typelib", "font", "conduit" + what
     std::vector<std::string> calls;         // every change, in order
+    int fileLookups = 0;                    // FileExists calls
 
     static std::string Key(const std::string& path) { return AsciiUpperCopy(path); }
     bool Has(const std::string& path) const { return files.count(Key(path)) != 0; }
@@ -64,7 +65,10 @@ public:
     const TFakeValue* Value(TRegRoot root, const std::string& key, const std::string& name) const;
 
     // TInstallPlatform
-    bool FileExists(const std::string& path) override { return Has(path); }
+    bool FileExists(const std::string& path) override {
+        ++fileLookups;
+        return Has(path);
+    }
     bool FolderExists(const std::string& path) override;
     bool CreateFolderPath(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;

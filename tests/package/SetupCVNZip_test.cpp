@@ -230,6 +230,58 @@ TEST_F(ArchiveReader, UndeletableTargetIsReportedAndSkippedWhileThePassGoesOn) {
     EXPECT_THAT(restored, ElementsAre(2));
 }
 
+namespace {
+
+// The real file system, with the reader's questions to it counted.
+class CountingFiles : public ArchiveFiles {
+public:
+    std::vector<std::string> prepared, removed;
+
+    bool PrepareFolder(const std::string& folder) override {
+        prepared.push_back(folder);
+        return ArchiveFiles::PrepareFolder(folder);
+    }
+    bool RemoveExisting(const std::string& path) override {
+        removed.push_back(path);
+        return ArchiveFiles::RemoveExisting(path);
+    }
+};
+
+} // namespace
+
+TEST_F(ArchiveReader, EachFolderIsPreparedOnceAPassAndOnlyExistingTargetsAreRemoved) {
+    CountingFiles files;
+    zip.SetFiles(&files);
+    CreateFolderPath(dir / "out");
+    WriteAll(Target(2), {7, 7, 7});
+    const auto bytes = WriteArchive({{1, TextData(10)}, {2, TextData(20)}, {3, TextData(30)}});
+    EXPECT_TRUE(Run(bytes));
+    EXPECT_THAT(files.prepared, ElementsAre(dir / "out", dir / "out")); // again after the failed create of 2
+    EXPECT_THAT(files.removed, ElementsAre(Target(2)));
+    EXPECT_EQ(Extracted(2), TextData(20));
+    EXPECT_THAT(restored, ElementsAre(1, 2, 3));
+
+    // The next pass finds every target there and prepares the folder anew.
+    files.prepared.clear();
+    files.removed.clear();
+    EXPECT_TRUE(Run(bytes));
+    EXPECT_EQ(files.prepared.size(), 4u);
+    EXPECT_THAT(files.removed, ElementsAre(Target(1), Target(2), Target(3)));
+}
+
+TEST_F(ArchiveReader, FolderRemovedDuringThePassIsMadeAgain) {
+    zip.OnRestoreFile.Bind([this](int32_t id, std::string& target, bool&, int32_t, int32_t& owner) {
+        target = Target(id);
+        owner = id + 1000;
+        if (id == 2) std::filesystem::remove_all(dir / "out"); // its folder was prepared for member 1
+    });
+    EXPECT_TRUE(Run(WriteArchive({{1, TextData(10)}, {2, TextData(20)}})));
+    EXPECT_FALSE(FileExists(Target(1)));
+    EXPECT_EQ(Extracted(2), TextData(20));
+    EXPECT_THAT(restored, ElementsAre(1, 2));
+    EXPECT_TRUE(cannotReplace.empty());
+}
+
 TEST_F(ArchiveReader, WriteFailureEndsThePassWithErrorOne) {
     FaultyFiles files;
     files.writeLimit = 65536 + 100;

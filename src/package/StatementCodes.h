@@ -279,6 +279,11 @@ constexpr std::string_view StatementName(uint8_t code) {
     return code <= kLastStatementCode ? kStatementTable[code].name : std::string_view{};
 }
 
+// What the parameters mean, comma-separated; empty for codes above 114.
+constexpr std::string_view StatementParams(uint8_t code) {
+    return code <= kLastStatementCode ? kStatementTable[code].params : std::string_view{};
+}
+
 // Looks a command up by name, ignoring ASCII letter case.
 constexpr std::optional<uint8_t> FindStatementCode(std::string_view name) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };

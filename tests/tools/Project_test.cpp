@@ -229,3 +229,13 @@ TEST(ScriptTextTest, BlockMistakes) {
     };
     EXPECT_EQ(messages, expected);
 }
+
+// A code past the table's end is written "raw N": it has no parameters, and the message for
+// the ones given names no meanings (the fuzzer found the table read past its end here).
+TEST(ScriptTextTest, RawCodeBeyondTheTable) {
+    std::vector<cvn::project::TTextError> errors;
+    TScript script;
+    EXPECT_FALSE(cvn::project::CompileScript("raw 166 \"a\"\n", 1, script, errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].message, "166 takes 0 parameters, found 1");
+}

@@ -206,7 +206,7 @@ private:
         else if (IsBlock(form))
             wanted = stored - 1;
         if (int(w.texts.size()) != wanted) {
-            std::string meaning(kStatementTable[st.code].params);
+            std::string meaning(StatementParams(st.code));
             if (IsBlock(form) && !form.conditionIsText) {
                 // The label is the compiler's: leave it out of the meanings quoted.
                 size_t cut = meaning.rfind(", ");

@@ -215,7 +215,7 @@ private:
             if (form.conditionIsText) meaning = "condition";
             std::string message =
                 name + " takes " + std::to_string(wanted) + (wanted == 1 ? " parameter" : " parameters");
-            if (!meaning.empty() && st.code <= kLastStatementCode) message += " (" + meaning + ")";
+            if (!meaning.empty()) message += " (" + meaning + ")";
             message += ", found " + std::to_string(w.texts.size());
             Error(w.line, message);
             return;
